@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the project differs from what clang-format makes of it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the service and the tests need.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config git python3
+  libcivetweb-dev libssl-dev rapidjson-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  libopenjp2-7-dev libsystemd-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+  openssl curl clang clang-format
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the plain build (unit and end-to-end tests),
+# the AddressSanitizer/UndefinedBehaviorSanitizer build (unit tests) and the
+# ThreadSanitizer build (the concurrency suites).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup-deps.sh"
+jobs=$(nproc)
+"$root/scripts/check-format.sh"
+
+"$root/scripts/build.sh" build
+(cd "$root/build" && ctest --output-on-failure -j"$jobs")
+
+"$root/scripts/build.sh" build-asan address,undefined
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$jobs" -L unit)
+
+"$root/scripts/build.sh" build-tsan thread
+(cd "$root/build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R Concurrency)
