@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the plain build (unit and end-to-end tests),
 # the AddressSanitizer/UndefinedBehaviorSanitizer build (unit tests) and the
-# ThreadSanitizer build (the concurrency suites).
+# ThreadSanitizer build (the concurrency suites), then every libFuzzer target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-deps.sh"
@@ -17,3 +17,5 @@ jobs=$(nproc)
 
 "$root/scripts/build.sh" build-tsan thread
 (cd "$root/build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R Concurrency)
+
+"$root/scripts/fuzz.sh" "${OCU_FUZZ_SECONDS:-30}"

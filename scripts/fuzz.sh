@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a bounded time.
+#   scripts/fuzz.sh [seconds per target, default 30]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -DOCU_BUILD_FUZZ=ON \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build-fuzz" -j"$(nproc)"
+shopt -s nullglob
+for fuzzer in "$root"/build-fuzz/bin/*_fuzz; do
+  name=$(basename "$fuzzer")
+  corpus="$root/build-fuzz/corpus/$name"
+  mkdir -p "$corpus"
+  seeds=()
+  [ -d "$root/tests/fuzz/seeds/$name" ] && seeds+=("$root/tests/fuzz/seeds/$name")
+  echo "== $name for ${seconds}s"
+  "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
+done
