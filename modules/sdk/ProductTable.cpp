@@ -3,10 +3,10 @@
 namespace sdk {
 
 const ProductEntry kProducts[kProductCount] = {
-    {0x2001, "Tavisor CMX-2000", 0x00000001},  {0x2002, "Tavisor CMX-2000S", 0x00000002},
-    {0x2003, "Tavisor CMX-2100", 0x00000003},  {0x2004, "Tavisor CMX-2100S", 0x00000004},
-    {0x2101, "Tavisor CMX-2000D", 0x00010001}, {0x2102, "Tavisor CMX-2000DS", 0x00010002},
-    {0x2103, "Tavisor CMX-2200D", 0x00010003}, {0x2104, "Tavisor CMX-2200DS", 0x00010004},
+    {0x2001, "Tavisor CMX-2000", 0x01000000},  {0x2002, "Tavisor CMX-2000S", 0x01000000},
+    {0x2003, "Tavisor CMX-2100", 0x02000000},  {0x2004, "Tavisor CMX-2100S", 0x02000000},
+    {0x2101, "Tavisor CMX-2000D", 0x01010000}, {0x2102, "Tavisor CMX-2000DS", 0x01010000},
+    {0x2103, "Tavisor CMX-2200D", 0x02010000}, {0x2104, "Tavisor CMX-2200DS", 0x02010000},
 };
 
 const ProductEntry* findProduct(std::uint16_t productId) {

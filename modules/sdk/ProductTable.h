@@ -16,7 +16,7 @@ constexpr std::int32_t kBinocularTypeBit = 0x00010000;
 struct ProductEntry {
     std::uint16_t productId;
     const char* modelName;  // at most 63 characters
-    std::int32_t typeCode;  // bit 16: binocular
+    std::int32_t typeCode;  // bits 24-31: device family; bit 16: binocular; the rest zero
 };
 
 constexpr std::size_t kProductCount = 8;
