@@ -22,7 +22,13 @@
 //                 for a ControlReply stay queued for later reads.
 //
 // The driver's time-out (control code kIoctlSetTimeout) is honoured on the host side with poll();
-// the request is still forwarded so that the device sees every control request.
+// the request is still forwarded so that the device sees every control request, and the host
+// applies it once the device acknowledged it. When the time-out is 0 the host waits
+// platform::UsbDriver::kDefaultTimeoutMs (5000 ms). Control requests themselves are waited for
+// 5000 ms whatever the bulk time-out is.
+// A successful reset of pipe 0 or 1 (kIoctlPipe0, kIoctlPipe1) or of both (kIoctlPipeReset)
+// also discards, on the host, every BulkIn byte that arrived before its ControlReply: those
+// belong to transfers the reset abandoned.
 
 #include <cstddef>
 #include <cstdint>
