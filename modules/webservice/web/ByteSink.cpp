@@ -1,0 +1,7 @@
+#include "web/ByteSink.h"
+
+namespace lensws {
+
+ByteSink::~ByteSink() = default;
+
+}  // namespace lensws

@@ -1,0 +1,7 @@
+#include "web/JsonWritable.h"
+
+namespace lensws {
+
+JsonWritable::~JsonWritable() = default;
+
+}  // namespace lensws
