@@ -1,5 +1,6 @@
 #include "Launcher.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
