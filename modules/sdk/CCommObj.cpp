@@ -17,4 +17,8 @@ CamxStatus CCommObj::vendorRequest(bool, std::uint8_t, std::uint32_t*) {
     return CAMX_UNSUPPORTED_COMMAND;
 }
 
+CamxStatus CCommObj::firmwareVersion(std::uint32_t*, std::uint32_t*) {
+    return CAMX_UNSUPPORTED_COMMAND;
+}
+
 }  // namespace sdk

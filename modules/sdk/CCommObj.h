@@ -43,6 +43,9 @@ public:
                                    DataBuffer* drain) = 0;
     // A USB vendor request; 20 (unsupported) by default.
     virtual CamxStatus vendorRequest(bool directionIn, std::uint8_t request, std::uint32_t* answer);
+    // The camera's firmware version as its driver reports it; 20 (unsupported) on links that
+    // ask the camera itself with a command.
+    virtual CamxStatus firmwareVersion(std::uint32_t* first, std::uint32_t* second);
 
     virtual bool isOpen() const = 0;
     // The path the transport was opened on; empty when closed.

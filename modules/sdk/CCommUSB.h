@@ -41,9 +41,9 @@ public:
                              std::uint32_t* answer) override;
     bool isOpen() const override { return driver_.isOpen(); }
 
-    // The camera's firmware version; `second` is the second word asked for when the first is
-    // exactly 0x30017 (0 otherwise or when that request fails). 8 when the request fails.
-    CamxStatus firmwareVersion(std::uint32_t* first, std::uint32_t* second);
+    // `second` is the second word asked for when the first is exactly 0x30017 (0 otherwise or
+    // when that request fails). 8 when the request fails.
+    CamxStatus firmwareVersion(std::uint32_t* first, std::uint32_t* second) override;
 
 protected:
     void closeHandle() override;
