@@ -1,0 +1,35 @@
+#include "access/PasswordHandler.h"
+
+#include "access/RequestAnswer.h"
+#include "web/QueryParameter.h"
+
+namespace lensws {
+
+namespace {
+
+constexpr const char* kAdministrator = "admin";
+
+}  // namespace
+
+bool PasswordHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
+        const mg_request_info* info = mg_get_request_info(connection);
+        QueryValue value =
+            lookupQueryParameter(info != nullptr ? info->query_string : nullptr, "new_password");
+        if (!value.present() || value.length() == 0) {
+            result.setStatus(ResultStatus::badValue, "Password must be not empty!");
+            result.addBadField("password");
+            return nullptr;
+        }
+        const std::string password(value.view());
+        if (mg_modify_passwords_file(passwordFile_.c_str(), realm_.c_str(), kAdministrator,
+                                     password.c_str()) == 0) {
+            result.setStatus(ResultStatus::failure, "Updating password failed!");
+            return nullptr;
+        }
+        result.setStatus(ResultStatus::success);
+        return nullptr;
+    });
+}
+
+}  // namespace lensws

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <CivetServer.h>
+
+#include <string>
+
+namespace lensws {
+
+// POST /1.0/admin/password?new_password=…: sets the password of the user "admin" in the
+// digest password file and realm that guard the administration routes, so the next
+// administration request must present the new password. No preflight.
+class PasswordHandler : public CivetHandler {
+public:
+    PasswordHandler(const std::string& passwordFile, const std::string& realm)
+        : passwordFile_(passwordFile), realm_(realm) {}
+
+    bool handlePost(CivetServer* server, mg_connection* connection) override;
+
+private:
+    const std::string passwordFile_;
+    const std::string realm_;
+};
+
+}  // namespace lensws

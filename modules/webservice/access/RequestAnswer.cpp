@@ -1,0 +1,27 @@
+#include "access/RequestAnswer.h"
+
+#include <exception>
+
+namespace lensws {
+
+void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary) {
+    try {
+        responder.writeResult(result, dictionary);
+    } catch (const std::exception&) {
+        try {
+            result.setStatus(ResultStatus::failure);
+            responder.writeResult(result);
+        } catch (const std::exception&) {
+            // The connection is gone; the web server closes it.
+        }
+    }
+}
+
+bool answerUnsupported(mg_connection* connection) {
+    return answerJson(connection, [](ResultDocument& result) -> const MetaData* {
+        result.setStatus(ResultStatus::unsupported);
+        return nullptr;
+    });
+}
+
+}  // namespace lensws

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <new>
+
+#include "web/JsonResponder.h"
+#include "web/ResultDocument.h"
+#include "web/ResultStatus.h"
+
+struct mg_connection;
+
+namespace lensws {
+
+class MetaData;
+
+// The convention every request operation follows: build the result, fill it, and send it in
+// every case. `fill(result)` validates the request, calls the service and fills the result; it
+// returns the dictionary to send along, or null. An allocation failure escaping `fill` answers
+// memoryAllocationFailed, any other exception failure (without a message, and without the
+// dictionary, which may be half built). Objects the answer borrows (dictionary, lists) must be
+// declared by the caller before this call so that they outlive the writing. Returns true: the
+// request counts as handled even when the answer could not be written.
+template <class Fill>
+bool answerJson(mg_connection* connection, Fill&& fill);
+
+// Sends `result` (and `dictionary`, may be null). When the connection fails halfway through the
+// body, the result is turned into failure and sent once more, which normally fails at once
+// because the peer is gone.
+void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary);
+
+// Answers the JSON result unsupported.
+bool answerUnsupported(mg_connection* connection);
+
+template <class Fill>
+bool answerJson(mg_connection* connection, Fill&& fill) {
+    ResultDocument result;
+    JsonResponder responder(connection);
+    const MetaData* dictionary = nullptr;
+    try {
+        dictionary = fill(result);
+    } catch (const std::bad_alloc&) {
+        result.setStatus(ResultStatus::memoryAllocationFailed);
+    } catch (...) {
+        result.setStatus(ResultStatus::failure);
+    }
+    sendResult(responder, result, dictionary);
+    return true;
+}
+
+}  // namespace lensws

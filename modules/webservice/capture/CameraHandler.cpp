@@ -1,0 +1,11 @@
+#include "capture/CameraHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool CameraHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

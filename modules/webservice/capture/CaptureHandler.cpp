@@ -1,0 +1,11 @@
+#include "capture/CaptureHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool CaptureHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

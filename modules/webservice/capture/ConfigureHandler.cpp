@@ -1,0 +1,15 @@
+#include "capture/ConfigureHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool ConfigureHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+bool ConfigureHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

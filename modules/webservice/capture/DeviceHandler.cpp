@@ -1,0 +1,11 @@
+#include "capture/DeviceHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool DeviceHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

@@ -1,0 +1,15 @@
+#include "capture/DownloadHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool DownloadHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+bool DownloadHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

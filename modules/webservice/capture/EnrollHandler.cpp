@@ -1,0 +1,11 @@
+#include "capture/EnrollHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool EnrollHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

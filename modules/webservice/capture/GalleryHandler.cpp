@@ -1,0 +1,11 @@
+#include "capture/GalleryHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool GalleryHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

@@ -1,0 +1,11 @@
+#include "capture/IdentifyHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool IdentifyHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws

@@ -1,0 +1,15 @@
+#include "capture/UsersHandler.h"
+
+#include "access/RequestAnswer.h"
+
+namespace lensws {
+
+bool UsersHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+bool UsersHandler::handleDelete(CivetServer*, mg_connection* connection) {
+    return answerUnsupported(connection);
+}
+
+}  // namespace lensws
