@@ -1,0 +1,142 @@
+// Counts the global operator new calls of each thread, to show that answering a typical request
+// needs no heap allocation: the result document, the dictionary and the writer's stacks live in
+// inline areas, the response body streams through a fixed buffer.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "web/InlineAllocator.h"
+#include "web/JsonOutputStream.h"
+#include "web/JsonResponder.h"
+#include "web/JsonWriter.h"
+#include "web/MetaData.h"
+#include "web/ResultDocument.h"
+#include "web/TestServer.h"
+
+namespace {
+thread_local long newCalls = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++newCalls;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return ::operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++newCalls;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return ::operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using lensws::JsonResponder;
+using lensws::ResultDocument;
+using lensws::ResultStatus;
+
+// A GET /1.0/info-sized answer: status, session and the service information dictionary, all
+// on the stack as a handler builds them.
+class TypicalAnswer {
+public:
+    TypicalAnswer() : info(pool) {
+        result.setStatus(ResultStatus::success);
+        result.setSessionId("0f8fad5b-d9cb-469f-a165-70867728950e");
+        info.addUint("sessionTimeout", 600);
+        info.addUint("lockStealingPreventionPeriod", 30);
+        lensws::MetadataItem preview(pool);
+        preview.setKey("livePreview");
+        lensws::ParameterDescriptor& d = preview.setDescriptor();
+        d.setName("livePreview");
+        d.setReadOnly(true);
+        d.addResource("http://localhost:8081/1.0/stream", "multipart/x-mixed-replace",
+                      "livePreview");
+        info.addItem(preview);
+    }
+
+    vtl_base_type::InlineAllocator<2048> pool;
+    ResultDocument result;
+    lensws::MetaData info;
+};
+
+// Takes the bytes and forgets them.
+class DiscardingSink : public lensws::ByteSink {
+public:
+    int write(const char*, std::size_t length) override {
+        bytes += length;
+        return static_cast<int>(length);
+    }
+    std::size_t bytes = 0;
+};
+
+TEST(HeapAllocation, CountingReallyCounts) {
+    const long before = newCalls;
+    delete new int(1);
+    EXPECT_EQ(newCalls - before, 1);
+}
+
+TEST(HeapAllocation, TypicalAnswerIsBuiltAndWrittenWithoutHeap) {
+    DiscardingSink sink;
+    const long before = newCalls;
+    {
+        TypicalAnswer answer;
+        lensws::JsonOutputStream counter;
+        {
+            lensws::JsonWriter writer(counter);
+            JsonResponder::writeResponseObject(writer, answer.result, &answer.info, nullptr);
+        }
+        lensws::JsonOutputStream out(sink);
+        {
+            lensws::JsonWriter writer(out);
+            JsonResponder::writeResponseObject(writer, answer.result, &answer.info, nullptr);
+        }
+        out.Flush();
+        EXPECT_EQ(sink.bytes, counter.count());
+    }
+    EXPECT_EQ(newCalls - before, 0);
+    EXPECT_GT(sink.bytes, 400u);
+}
+
+TEST(HeapAllocation, WriteResultOnARealConnectionNeedsNoHeap) {
+    webtest::FunctionHandler handler;
+    std::atomic<long> calls{-1};
+    handler.get = [&calls](mg_connection* connection) {
+        const long before = newCalls;
+        {
+            TypicalAnswer answer;
+            JsonResponder(connection).writeResult(answer.result, &answer.info);
+        }
+        calls = newCalls - before;
+        return true;
+    };
+    webtest::TestServer server;
+    server.add("/info", handler);
+    for (int i = 0; i < 3; ++i) {
+        const std::string answer = server.exchange("GET /info HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        ASSERT_NE(answer.find("livePreview"), std::string::npos);
+        EXPECT_EQ(calls, 0) << "request " << i;
+    }
+}
+
+}  // namespace
