@@ -1,0 +1,71 @@
+#include "capture/RequestCommandHandler.h"
+
+#include <gtest/gtest.h>
+
+#include "access/AccessTokenStore.h"
+#include "capture/HandlerFixture.h"
+#include "capture/LockHandler.h"
+#include "capture/RegisterHandler.h"
+
+namespace lensws {
+namespace {
+
+using testsupport::HttpAnswer;
+
+class RequestCommandHandlerTest : public testsupport::HandlerFixture {
+protected:
+    RequestCommandHandlerTest() {
+        server.add("/1.0/register", &registerHandler);
+        server.add("/1.0/lock", &lockHandler);
+        server.add("/1.0/", &commandHandler);
+    }
+
+    AccessTokenStore tokens{"/nonexistent/tokens.ini"};
+    RegisterHandler registerHandler{&context, &tokens};
+    LockHandler lockHandler{&context};
+    RequestCommandHandler commandHandler{&context};
+};
+
+TEST_F(RequestCommandHandlerTest, UnknownWordsAreUnsupported) {
+    HttpAnswer nothing = server.request("GET", "/1.0/nothing");
+    EXPECT_EQ(nothing.body,
+              "{\n    \"status\": \"unsupported\",\n    \"message\": \"unsupported\"\n}");
+    EXPECT_EQ(server.request("POST", "/1.0/nothing").statusName(), "unsupported");
+    EXPECT_EQ(server.request("POST", "/1.0/cancelx").statusName(), "unsupported");
+    EXPECT_EQ(server.request("GET", "/1.0/token/x").statusName(), "unsupported");
+}
+
+TEST_F(RequestCommandHandlerTest, StreamWordsAnswerUnsupportedForNow) {
+    for (const char* target : {"/1.0/stream", "/1.0/stream1", "/1.0/stream2"}) {
+        EXPECT_EQ(server.request("GET", target).statusName(), "unsupported") << target;
+    }
+}
+
+TEST_F(RequestCommandHandlerTest, CancelChecksSessionAndLockFirst) {
+    HttpAnswer noQuery = server.request("POST", "/1.0/cancel");
+    EXPECT_EQ(noQuery.statusName(), "badValue");
+    EXPECT_EQ(testsupport::onlyBadField(noQuery), "sessionId");
+
+    std::string a = registerSession();
+    std::string b = registerSession();
+    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=" + a).statusName(), "lockNotHeld");
+    ASSERT_EQ(server.request("POST", "/1.0/lock?session_id=" + a).statusName(), "success");
+    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=" + b).statusName(),
+              "lockHeldByAnother");
+    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=00000000-0000-4000-8000-000000000000")
+                  .statusName(),
+              "invalidId");
+    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=" + a).statusName(), "unsupported");
+}
+
+TEST_F(RequestCommandHandlerTest, CancelTouchesTheHoldersSession) {
+    std::string a = registerSession();
+    ASSERT_EQ(server.request("POST", "/1.0/lock?session_id=" + a).statusName(), "success");
+    clock.advance(500);
+    server.request("POST", "/1.0/cancel?session_id=" + a);
+    clock.advance(500);
+    EXPECT_EQ(server.request("POST", "/1.0/lock?session_id=" + a).statusName(), "success");
+}
+
+}  // namespace
+}  // namespace lensws
