@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "web/MemoryFile.h"
 
 namespace {
 
@@ -70,6 +75,44 @@ TEST(WSMemPool, SecondReleaseIsQuiet) {
     WSMemPool::create();
     releaseAndCapture();
     EXPECT_EQ(releaseAndCapture(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Request threads and the camera's callback thread encode into memory files of the one pool.
+TEST(WSMemPoolConcurrency, MemoryFilesOfManyThreadsShareThePool) {
+    WSMemPool::create();
+    constexpr int kThreads = 4;
+    std::vector<std::thread> threads;
+    std::vector<int> failures(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int round = 0; round < 300; ++round) {
+                vtl_base_type::MemoryFile file(WSMemPool::access());
+                const std::size_t length =
+                    1000 + static_cast<std::size_t>((round * 131 + t) % 20000);
+                if (!file.open(length / 2)) {
+                    ++failures[t];
+                    continue;
+                }
+                std::vector<unsigned char> frame(length, static_cast<unsigned char>(t + 1));
+                file.write(frame.data(), 1, frame.size());
+                if (file.size() != static_cast<long>(length) ||
+                    std::memcmp(file.buffer(), frame.data(), length) != 0) {
+                    ++failures[t];
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(failures[t], 0) << "thread " << t;
+    }
+    releaseAndCapture();
 }
 
 }  // namespace
