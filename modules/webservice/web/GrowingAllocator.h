@@ -42,6 +42,7 @@ public:
     // RapidJSON Allocator concept: blocks need no individual release.
     static const bool kNeedFree = false;
 
+    // RapidJSON creates its own allocator with this when none is given.
     GrowingAllocator() : GrowingAllocator(kDefaultGrowth) {}
 
     // No chunk until the first allocation. `base` (not owned) may be null: a private one is

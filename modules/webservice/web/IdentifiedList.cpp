@@ -1,6 +1,8 @@
 #include "web/IdentifiedList.h"
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 #include "web/JsonWriter.h"
 
@@ -9,6 +11,9 @@ namespace lensws {
 void IdentifiedList::reserve(std::size_t count) {
     if (count <= capacity_) {
         return;
+    }
+    if (count > SIZE_MAX / sizeof(IdentifiedEntry)) {
+        throw std::bad_alloc();
     }
     entries_ = static_cast<IdentifiedEntry*>(allocator_->reallocate(
         entries_, capacity_ * sizeof(IdentifiedEntry), count * sizeof(IdentifiedEntry)));

@@ -6,9 +6,10 @@
 
 namespace lensws {
 
-// A non-owning reference to a callable `bool (const JsonValue&)`: the reader RequestDocument
-// hands a body member to. Costs no allocation; the callable must outlive the reference, which
-// holds for the usual call `request.readMember("name", [&](const JsonValue& v) { ... })`.
+// A non-owning reference to a function object (typically a lambda) callable as
+// `bool (const JsonValue&)`: the reader RequestDocument hands a body member to. Costs no
+// allocation; the callable must outlive the reference, which holds for the usual call
+// `request.readMember("name", [&](const JsonValue& v) { ... })`.
 class MemberReader {
 public:
     template <class Callable,

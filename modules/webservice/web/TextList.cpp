@@ -1,5 +1,6 @@
 #include "web/TextList.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -10,6 +11,9 @@ void TextList::add(const char* text) {
 }
 
 void TextList::add(const char* text, std::size_t length) {
+    if (length == SIZE_MAX) {
+        throw std::bad_alloc();
+    }
     char* copy = static_cast<char*>(allocator_->allocate(length + 1));
     if (length != 0) {
         std::memcpy(copy, text, length);
