@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "service/ServiceConfiguration.h"
+
+namespace lensws {
+
+// The web server's option list for a configuration, as (name, value) pairs in order:
+//
+//   document_root, listening_ports, num_threads "5", ssl_certificate, ssl_protocol_version "3"
+//   (TLS 1.1 and newer), protect_uri ("/admin" and "/1.0/admin" with the password file),
+//   authentication_domain, error_log_file "server_error.log", access_control_allow_origin "*",
+//
+// and what CivetWeb 1.15 needs besides to serve the routes as they are meant:
+//
+//   access_control_allow_methods ""  CivetWeb answers every CORS preflight itself while this is
+//                                    non-empty; empty, the handlers' own preflight answers go out.
+//   max_request_size "65536"         a digest-authenticated administration request repeats its
+//                                    request target (with a token of up to 8192 bytes) in the
+//                                    Authorization header: more than the default 16 KiB.
+//   hide_files_patterns              the configuration file, the token file, the password file,
+//                                    the TLS certificate (with its key) and the temporary files
+//                                    of each are never served as static files or listed.
+//
+// Keep-alive stays off (CivetWeb's default): each of the five workers serves one connection
+// at a time, so an idle keep-alive connection would hold a worker that other clients wait for,
+// and a preview stream ends by closing its connection.
+std::vector<std::string> serverOptions(const ServiceConfiguration& configuration);
+
+// The hide_files_patterns value hiding the files named by these paths and their ".tmp"
+// companions, wherever they are asked for (CivetWeb matches a full path for a request and a
+// bare name in a directory listing). Pattern characters in a name match any character there.
+std::string hiddenFilesPattern(const std::vector<std::string>& paths);
+
+}  // namespace lensws
