@@ -12,6 +12,8 @@ namespace {
 
 // Room the JP2 boxes take around the codestream.
 constexpr std::size_t kJp2Overhead = 96;
+// Below this a codestream holds little more than its headers.
+constexpr std::size_t kMinimumCodestream = 256;
 
 // The growing output buffer behind an OpenJPEG write stream; the JP2 writer seeks back to fill in
 // box lengths, so writes go to the current position, not always to the end.
@@ -74,14 +76,10 @@ int resolutionsFor(int width, int height) {
     return levels;
 }
 
-}  // namespace
-
-bool encodeJpeg2000(const GreyImage& image, Jpeg2000Container container,
-                    const Compression& compression, std::vector<std::uint8_t>& out) {
+// One encoding; `ceiling` (non-zero) caps the codestream, which OpenJPEG keeps only roughly.
+bool encodeOnce(const GreyImage& image, Jpeg2000Container container, const Compression& compression,
+                std::size_t ceiling, std::vector<std::uint8_t>& out) {
     out.clear();
-    if (image.empty() || image.width <= 0 || image.height <= 0) {
-        return false;
-    }
     opj_cparameters_t parameters;
     opj_set_default_encoder_parameters(&parameters);
     parameters.tcp_numlayers = 1;
@@ -99,16 +97,10 @@ bool encodeJpeg2000(const GreyImage& image, Jpeg2000Container container,
                         ? 1
                         : 1 + (100.0 - std::max<std::uint32_t>(1, compression.value)) * 0.5;
             break;
-        case Compression::ByteSize: {
-            const std::size_t overhead = container == Jpeg2000Container::Jp2 ? kJp2Overhead : 0;
-            if (compression.value <= overhead + 64) {
-                return false;
-            }
-            const std::size_t ceiling = compression.value - overhead;
-            ratio = std::max(1.0, rawBytes / ceiling);
+        case Compression::ByteSize:
+            ratio = std::max(1.0, rawBytes / static_cast<double>(ceiling));
             parameters.max_cs_size = static_cast<int>(ceiling);
             break;
-        }
         default:
             return false;
     }
@@ -166,11 +158,42 @@ bool encodeJpeg2000(const GreyImage& image, Jpeg2000Container container,
         out.clear();
         return false;
     }
-    if (compression.kind == Compression::ByteSize && out.size() > compression.value) {
-        out.clear();
+    return true;
+}
+
+}  // namespace
+
+bool encodeJpeg2000(const GreyImage& image, Jpeg2000Container container,
+                    const Compression& compression, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (image.empty() || image.width <= 0 || image.height <= 0) {
         return false;
     }
-    return true;
+    if (compression.kind != Compression::ByteSize) {
+        return encodeOnce(image, container, compression, 0, out);
+    }
+    // A byte budget: aim below it by the container's overhead and tighten until it fits.
+    const std::size_t overhead = container == Jpeg2000Container::Jp2 ? kJp2Overhead : 0;
+    std::size_t ceiling = compression.value;
+    if (ceiling <= overhead + kMinimumCodestream) {
+        return false;
+    }
+    ceiling -= overhead;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (encodeOnce(image, container, compression, ceiling, out) &&
+            out.size() <= compression.value) {
+            return true;
+        }
+        const std::size_t excess =
+            out.size() > compression.value ? out.size() - compression.value : 0;
+        const std::size_t step = excess + ceiling / 16;
+        if (ceiling <= step + kMinimumCodestream) {
+            break;
+        }
+        ceiling -= step;
+    }
+    out.clear();
+    return false;
 }
 
 }  // namespace ocusim
