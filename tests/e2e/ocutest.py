@@ -414,7 +414,8 @@ class Service:
     def _exchange(self, method, path, body, headers, tls, timeout):
         connection = self.connection(tls, timeout)
         try:
-            connection.putrequest(method, path, skip_accept_encoding=True)
+            own_host = any(name.lower() == "host" for name in headers)
+            connection.putrequest(method, path, skip_host=own_host, skip_accept_encoding=True)
             for name, value in headers.items():
                 connection.putheader(name, value)
             if body is not None and "Content-Length" not in headers:
