@@ -172,6 +172,17 @@ TEST(RequestDocument, LargeDocumentsOutgrowTheScratchArea) {
     EXPECT_EQ(count, 5000u);
 }
 
+TEST(RequestDocument, DeepNestingNeitherCrashesNorIsRefused) {
+    // A mebibyte of "[" used to exhaust the thread's stack in a recursive parse.
+    EXPECT_FALSE(readToken(std::string(1048576, '['), 1048576));
+    const int depth = 200000;
+    const std::string nested =
+        R"({"token": "abc", "deep": )" + std::string(depth, '[') + std::string(depth, ']') + "}";
+    std::string token;
+    EXPECT_TRUE(readToken(nested, static_cast<long long>(nested.size()), &token));
+    EXPECT_EQ(token, "abc");
+}
+
 TEST(RequestDocument, NulByteEndsTheText) {
     const std::string text = std::string(R"({"token": "abc"})") + std::string(1, '\0') + "junk";
     EXPECT_TRUE(readToken(text, static_cast<long long>(text.size())));

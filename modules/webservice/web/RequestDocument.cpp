@@ -46,7 +46,9 @@ bool RequestDocument::load() {
         return false;
     }
     text[received] = '\0';
-    document_.Parse(text);
+    // The iterative parser accepts exactly what the recursive one does, but a deeply nested
+    // body (a mebibyte of "[") cannot exhaust the worker thread's stack.
+    document_.Parse<rapidjson::kParseIterativeFlag>(text);
     return !document_.HasParseError() && document_.IsObject();
 }
 
