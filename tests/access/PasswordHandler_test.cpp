@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "access/TempDir.h"
 #include "access/TestServer.h"
@@ -64,6 +66,28 @@ TEST_F(PasswordHandlerTest, UnwritableFileAnswersFailure) {
     HttpAnswer answer = server.request("POST", "/1.0/admin/password?new_password=secret");
     EXPECT_EQ(answer.statusName(), "failure");
     EXPECT_EQ(answer.text("message"), "Updating password failed!");
+}
+
+// Changes arriving together on several workers leave one complete line: one of the passwords.
+TEST_F(PasswordHandlerTest, ConcurrentChangesLeaveOneCompleteLine) {
+    for (int round = 0; round < 20; ++round) {
+        std::filesystem::remove(path);
+        std::vector<std::thread> clients;
+        for (int i = 0; i < 5; ++i) {
+            clients.emplace_back([this, i] {
+                HttpAnswer answer = server.request(
+                    "POST", "/1.0/admin/password?new_password=pw" + std::to_string(i));
+                EXPECT_EQ(answer.statusName(), "success");
+            });
+        }
+        for (std::thread& client : clients) {
+            client.join();
+        }
+        std::string content = testsupport::readFile(path);
+        ASSERT_EQ(content.size(), std::string("admin:administration:").size() + 32 + 1)
+            << "round " << round << ": [" << content << "]";
+        EXPECT_EQ(content.rfind("admin:administration:", 0), 0u);
+    }
 }
 
 }  // namespace

@@ -99,7 +99,9 @@ bool AccessTokenStore::addToken(std::string_view token) {
     if (containsLocked(token)) {
         return false;
     }
+    // Room first, so that nothing can fail between saving the file and adding to memory.
     std::string copy(token);
+    tokens_.reserve(tokens_.size() + 1);
     if (!saveLocked(tokenAuthentication_, nullptr, &token)) {
         return false;
     }

@@ -22,8 +22,13 @@ bool PasswordHandler::handlePost(CivetServer*, mg_connection* connection) {
             return nullptr;
         }
         const std::string password(value.view());
-        if (mg_modify_passwords_file(passwordFile_.c_str(), realm_.c_str(), kAdministrator,
-                                     password.c_str()) == 0) {
+        int written = 0;
+        {
+            std::lock_guard<std::mutex> hold(fileMutex_);
+            written = mg_modify_passwords_file(passwordFile_.c_str(), realm_.c_str(),
+                                               kAdministrator, password.c_str());
+        }
+        if (written == 0) {
             result.setStatus(ResultStatus::failure, "Updating password failed!");
             return nullptr;
         }
