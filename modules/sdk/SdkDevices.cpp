@@ -91,7 +91,7 @@ CamxStatus sdkSetConfig(const SdkConfig& config) {
     return CAMX_OK;
 }
 
-CamxStatus sdkScanDevices(DeviceNameList* names, std::uint32_t* count) {
+CamxStatus sdkScanDevices(NameList* names, std::uint32_t* count) {
     SdkState& state = sdkState();
     std::vector<std::shared_ptr<SdkDevice>> vanished;
     CamxStatus status = CAMX_OK;

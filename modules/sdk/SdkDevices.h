@@ -28,7 +28,7 @@ CamxStatus sdkSetConfig(const SdkConfig& config);
 // keeps the maker's accepted ones (at most five), closes open devices whose camera is no longer
 // present and hands out their display names ("<model> #<n>"), valid until the next scan. 2 and
 // a null list when no accepted camera is present; 14 when the devices cannot be listed.
-CamxStatus sdkScanDevices(DeviceNameList* names, std::uint32_t* count);
+CamxStatus sdkScanDevices(NameList* names, std::uint32_t* count);
 
 // Opens a camera: on USB by display or model name from the last scan (scanning first when
 // there is none), on a serial line by port path. 5 and the same handle when it is open already;

@@ -12,7 +12,7 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 enum class GalleryCommand { Load, List, ListOtherForm };
 
-CamxStatus galleryQuery(SdkHandle handle, GalleryCommand command, DeviceNameList* names,
+CamxStatus galleryQuery(SdkHandle handle, GalleryCommand command, NameList* names,
                         std::uint32_t* count, std::uint32_t* usedSlots,
                         std::uint32_t* maxTemplates) {
     std::shared_ptr<SdkDevice> device = findDevice(handle);
@@ -142,17 +142,17 @@ CamxStatus sdkGetEnrolleeRecord(SdkHandle handle, const char* userId, MatchRecor
     return readEnrolleeRecord(device->link, userId, record);
 }
 
-CamxStatus sdkLoadGallery(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkLoadGallery(SdkHandle handle, NameList* names, std::uint32_t* count,
                           std::uint32_t* usedSlots, std::uint32_t* maxTemplates) {
     return galleryQuery(handle, GalleryCommand::Load, names, count, usedSlots, maxTemplates);
 }
 
-CamxStatus sdkListEnrollees(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkListEnrollees(SdkHandle handle, NameList* names, std::uint32_t* count,
                             std::uint32_t* usedSlots, std::uint32_t* maxTemplates) {
     return galleryQuery(handle, GalleryCommand::List, names, count, usedSlots, maxTemplates);
 }
 
-CamxStatus sdkListEnrolleesOtherForm(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkListEnrolleesOtherForm(SdkHandle handle, NameList* names, std::uint32_t* count,
                                      std::uint32_t* usedSlots, std::uint32_t* maxTemplates) {
     return galleryQuery(handle, GalleryCommand::ListOtherForm, names, count, usedSlots,
                         maxTemplates);

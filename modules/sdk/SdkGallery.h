@@ -38,11 +38,11 @@ CamxStatus sdkGetEnrolleeRecord(SdkHandle handle, const char* userId, MatchRecor
 // Commands 0x8003 (load the gallery) and 0x8004 (list the enrollees; 0x9008 in its other form).
 // Every output may be null, but the names need the count, and listing needs at least one
 // output. An empty gallery (0x4003) fills the outputs and is returned as it stands.
-CamxStatus sdkLoadGallery(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkLoadGallery(SdkHandle handle, NameList* names, std::uint32_t* count,
                           std::uint32_t* usedSlots, std::uint32_t* maxTemplates);
-CamxStatus sdkListEnrollees(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkListEnrollees(SdkHandle handle, NameList* names, std::uint32_t* count,
                             std::uint32_t* usedSlots, std::uint32_t* maxTemplates);
-CamxStatus sdkListEnrolleesOtherForm(SdkHandle handle, DeviceNameList* names, std::uint32_t* count,
+CamxStatus sdkListEnrolleesOtherForm(SdkHandle handle, NameList* names, std::uint32_t* count,
                                      std::uint32_t* usedSlots, std::uint32_t* maxTemplates);
 // Command 0x8007: enrolls the last capture under `userId`.
 CamxStatus sdkEnrollCapture(SdkHandle handle, const char* userId);

@@ -8,7 +8,7 @@ class SdkDevice;
 // (14 for a null, all-ones or unregistered handle).
 using SdkHandle = SdkDevice*;
 
-// A list of device names handed out by a scan.
-using DeviceNameList = const char* const*;
+// A list of names handed out (device names by a scan, user ids by the gallery).
+using NameList = const char* const*;
 
 }  // namespace sdk
