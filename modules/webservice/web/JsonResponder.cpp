@@ -69,8 +69,7 @@ bool JsonResponder::writeResult(ResultDocument& result, const MetaData* dictiona
         writeResponseObject(writer, result, dictionary, identified);
         length = counter.count();
     }
-    // "%zu" prints the same digits as the int the header carries for every body below 2 GiB
-    // and stays right beyond.
+    // The length is printed as an unsigned size, so no body length can wrap to a negative one.
     const int written = mg_printf(connection_,
                                   "HTTP/1.1 200\r\n"
                                   "content-length: %zu\r\n"
