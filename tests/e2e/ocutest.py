@@ -275,10 +275,13 @@ class Service:
         env["OCUSERVICE_DEVICE_DIR"] = self.device_dir
         return env
 
-    def launch(self, args=("-console", "0")):
-        """Starts OcuService with `args` in the home, without waiting for anything."""
+    def launch(self, args=("-console", "0"), env=None):
+        """Starts OcuService with `args` in the home, without waiting for anything. `env`
+        (a dict) adds to or replaces variables of the environment()."""
+        environment = self.environment()
+        environment.update(env or {})
         self.process = subprocess.Popen([program("OcuService"), *args], cwd=self.home,
-                                        env=self.environment(), stdout=subprocess.PIPE,
+                                        env=environment, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT)
         self._reader = threading.Thread(target=self._read_output, daemon=True)
         self._reader.start()
