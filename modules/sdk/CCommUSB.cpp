@@ -139,7 +139,8 @@ CamxStatus CCommUSB::write(const void* bytes, std::uint32_t count) {
         recover();
     }
     std::size_t written = 0;
-    lastStatus_ = transferStatus(driver_.write(bytes, count, &written), written, count);
+    const platform::UsbIoResult result = driver_.write(bytes, count, &written);
+    lastStatus_ = transferStatus(result, written, count);
     return lastStatus_;
 }
 
