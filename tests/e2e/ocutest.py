@@ -402,16 +402,27 @@ class Service:
     def request(self, method, path, body=None, headers=None, tls=False, auth=None,
                 timeout=DEFAULT_TIMEOUT):
         """Sends one request on a fresh connection and returns its Response. `path` is sent as
-        it stands (query included). `auth` = (user, password) answers a digest challenge."""
+        it stands (query included). `auth` = (user, password): digest authentication, with
+        the challenge taken from a GET of `path` without credentials first (on a path that
+        needs no authentication that GET is served like any other)."""
         headers = dict(headers or {})
         if isinstance(body, str):
             body = body.encode("utf-8")
-        answer = self._exchange(method, path, body, headers, tls, timeout)
-        if auth is not None and answer.status == 401:
+        if auth is None:
+            return self._exchange(method, path, body, headers, tls, timeout)
+        # The challenge comes from a GET without body (refused by the guard, so it runs
+        # nothing), so that a large body is sent only once, with the credentials; a stale
+        # nonce is answered with a fresh challenge, taken once more.
+        answer = self._exchange("GET", path, None, dict(headers), tls, timeout)
+        for _ in range(2):
             challenge = answer.header("www-authenticate") or ""
-            if challenge.startswith("Digest"):
-                headers["Authorization"] = _digest_authorization(challenge, method, path, *auth)
-                answer = self._exchange(method, path, body, headers, tls, timeout)
+            if answer.status != 401 or not challenge.startswith("Digest"):
+                return self._exchange(method, path, body, headers, tls, timeout)
+            headers["Authorization"] = _digest_authorization(challenge, method, path, *auth)
+            answer = self._exchange(method, path, body, headers, tls, timeout)
+            if answer.status != 401 or "stale=true" not in (
+                    answer.header("www-authenticate") or ""):
+                break
         return answer
 
     def _exchange(self, method, path, body, headers, tls, timeout):
@@ -430,10 +441,13 @@ class Service:
         finally:
             connection.close()
 
-    def raw(self, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False):
+    def raw(self, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False,
+            one_response=False):
         """Sends raw bytes on a fresh connection and returns every byte received until the
         service closes the connection (or `timeout` passes without data). With `close_write`
-        the sending side is shut down after the bytes (plain connections only)."""
+        the sending side is shut down after the bytes (plain connections only). With
+        `one_response` it returns as soon as one whole answer arrived (its header block and
+        as many body bytes as its content-length says), without waiting for the close."""
         plain = socket.create_connection(("127.0.0.1", self.port(tls)), timeout=timeout)
         stream = _tls_context().wrap_socket(plain) if tls else plain
         received = b""
@@ -441,7 +455,7 @@ class Service:
             stream.sendall(data)
             if close_write and not tls:
                 stream.shutdown(socket.SHUT_WR)
-            while True:
+            while not (one_response and _complete_response(received)):
                 try:
                     chunk = stream.recv(65536)
                 except (socket.timeout, ConnectionResetError, ssl.SSLError):
@@ -452,3 +466,16 @@ class Service:
         finally:
             stream.close()
         return received
+
+
+def _complete_response(data):
+    """Whether `data` holds a header block and the body its content-length announces."""
+    end = data.find(b"\r\n\r\n")
+    if end < 0:
+        return False
+    length = 0
+    for line in data[:end].split(b"\r\n")[1:]:
+        name, _, value = line.partition(b":")
+        if name.strip().lower() == b"content-length":
+            length = int(value.strip())
+    return len(data) >= end + 4 + length
