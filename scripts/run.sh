@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Sets everything up and runs OcuService in the foreground with ocucam-sim as its camera.
 #   OCUSERVICE_HOME        the service's home (default: run-home/ in the checkout)
-#   OCUSERVICE_DEVICE_DIR  where the simulated USB camera is published (default: $OCUSERVICE_HOME/devices)
+#   OCUCAM_SIM_STATE       the simulated camera's own storage, its gallery (default: run-camera/)
+#   OCUSERVICE_DEVICE_DIR  where the simulated USB camera is published (default: $OCUCAM_SIM_STATE/devices)
+# The camera's storage stays outside the home: the service serves the home's files to anyone.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-deps.sh"
 "$root/scripts/build.sh" build
 
 export OCUSERVICE_HOME=${OCUSERVICE_HOME:-$root/run-home}
-export OCUSERVICE_DEVICE_DIR=${OCUSERVICE_DEVICE_DIR:-$OCUSERVICE_HOME/devices}
-mkdir -p "$OCUSERVICE_HOME/ssl" "$OCUSERVICE_HOME/resource" "$OCUSERVICE_DEVICE_DIR"
+sim_state=${OCUCAM_SIM_STATE:-$root/run-camera}
+export OCUSERVICE_DEVICE_DIR=${OCUSERVICE_DEVICE_DIR:-$sim_state/devices}
+mkdir -p "$OCUSERVICE_HOME/ssl" "$OCUSERVICE_HOME/resource" "$sim_state" "$OCUSERVICE_DEVICE_DIR"
 
 pem="$OCUSERVICE_HOME/ssl/localhost.pem"
 if [ ! -f "$pem" ]; then
@@ -23,7 +26,7 @@ if [ ! -f "$pem" ]; then
 fi
 
 "$root/build/bin/ocucam-sim" --device-dir "$OCUSERVICE_DEVICE_DIR" \
-  --gallery "$OCUSERVICE_HOME/gallery.dat" &
+  --gallery "$sim_state/gallery.dat" &
 sim=$!
 trap 'kill -TERM $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
 

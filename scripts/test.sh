@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the plain build (unit and end-to-end tests),
-# the AddressSanitizer/UndefinedBehaviorSanitizer build (unit tests) and the
+# the AddressSanitizer/UndefinedBehaviorSanitizer build (unit and end-to-end tests) and the
 # ThreadSanitizer build (the concurrency suites), then every libFuzzer target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +14,10 @@ jobs=$(nproc)
 "$root/scripts/build.sh" build-asan address,undefined
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j"$jobs" -L unit)
+# The end-to-end tests once more against the sanitizer build's programs (the test helper takes
+# them from OCU_E2E_BIN_DIR and fails a test whose service printed a sanitizer report).
+(cd "$root/build-asan" && OCU_E2E_BIN_DIR="$root/build-asan/bin" ASAN_OPTIONS=detect_leaks=1 \
+  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L e2e)
 
 "$root/scripts/build.sh" build-tsan thread
 (cd "$root/build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R Concurrency)
