@@ -165,6 +165,10 @@ void SerialEndpoint::parse(Clock::time_point now) {
             if (input_.size() < kBlockSize) {
                 break;
             }
+            // A new command while answers are still going out: the host gave up waiting for
+            // them (and discards what arrives late), so the camera stops sending them.
+            output_.clear();
+            outputOffset_ = 0;
             session_.onTransfer(input_.data(), kBlockSize, now, out);
             input_.erase(input_.begin(), input_.begin() + kBlockSize);
         }

@@ -15,9 +15,10 @@ namespace ocusim {
 // Output leaves at the pace of the baud rate, ten bits per byte, unless pacing is off. Input is
 // cut into blocks and data phases by what the session expects; bytes before a block's magic are
 // line noise and skipped, and a block or data phase left incomplete for a second is dropped, as
-// a UART's receive time-out would. While no one has the terminal open (the master reports a
-// hang-up) the camera counts as closed. The link and the pty are removed when it is destroyed.
-// Single-threaded.
+// a UART's receive time-out would. A new command block cancels answers still going out (the host
+// only sends one when it stopped waiting for them). While no one has the terminal open (the master
+// reports a hang-up) the camera counts as closed. The link and the pty are removed when it is
+// destroyed. Single-threaded.
 class SerialEndpoint {
 public:
     SerialEndpoint(std::string linkPath, std::uint32_t baud, bool pacing, DeviceSession& session,

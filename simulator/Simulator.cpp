@@ -45,7 +45,7 @@ bool Simulator::start(std::string& error) {
         !makeDirectories(directory, error)) {
         return false;
     }
-    if (gallery_.open() != 0 && !options_.quiet) {
+    if (gallery_.open() != 0) {
         std::fprintf(stderr, "ocucam-sim: the gallery file %s is unreadable; starting empty\n",
                      options_.galleryFile.c_str());
     }

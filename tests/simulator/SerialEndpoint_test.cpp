@@ -208,5 +208,35 @@ TEST_F(SerialEndpointTest, PacedOutputStillDeliversWholeTransfers) {
     EXPECT_EQ(line.read(u32At(reply.results, 0)).size(), u32At(reply.results, 0));
 }
 
+TEST_F(SerialEndpointTest, ANewCommandCancelsAnswersStillGoingOut) {
+    SimOptions options = serialOptions(link());
+    options.baud = 1200;  // the device information (183 bytes with its reply) takes 1.5 s
+    SimulatorHarness harness(options);
+    ASSERT_TRUE(harness.started()) << harness.error();
+    SerialLine line(link());
+    line.write(commandBlock(cmd::kDeviceInfo, {}));
+    line.read(4, 500);  // the first bytes trickle in; the host gives up
+    line.write(commandBlock(cmd::kProductId, {}));
+    // What follows is the rest of the cut answer, if anything, then the whole new reply.
+    std::vector<std::uint8_t> received;
+    for (;;) {
+        const std::vector<std::uint8_t> more = line.read(1, 8000);
+        if (more.empty()) {
+            break;
+        }
+        received.push_back(more[0]);
+        if (received.size() >= 88 &&
+            parseReplyBlock(std::vector<std::uint8_t>(received.end() - 88, received.end())).code ==
+                cmd::kProductId) {
+            break;
+        }
+    }
+    ASSERT_GE(received.size(), 88u);
+    EXPECT_LT(received.size(), 88u + 95 + 88 - 4);
+    EXPECT_EQ(
+        parseReplyBlock(std::vector<std::uint8_t>(received.end() - 88, received.end())).status,
+        CAMX_OK);
+}
+
 }  // namespace
 }  // namespace ocusim
