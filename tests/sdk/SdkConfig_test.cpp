@@ -5,8 +5,8 @@
 namespace {
 
 using simtest::SdkSimTest;
-using simtest::SimulatorOptions;
-using simtest::SimulatorProcess;
+using simtest::SimCamera;
+using simtest::SimCameraOptions;
 
 sdk::SdkConfig serial(std::uint32_t baud, std::uint32_t flow = 0) {
     sdk::SdkConfig config;
@@ -78,7 +78,7 @@ TEST_F(SdkConfigTest, ReadsBackWhatWasSetWithTheUnusedFlagClear) {
 }
 
 TEST_F(SdkConfigTest, SameKindKeepsDevicesOpenAndAnotherKindClosesThem) {
-    SimulatorProcess& camera = addCamera();
+    SimCamera& camera = addCamera();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
 
@@ -90,13 +90,13 @@ TEST_F(SdkConfigTest, SameKindKeepsDevicesOpenAndAnotherKindClosesThem) {
 
     ASSERT_EQ(sdk::sdkSetConfig(serial(115200)), CAMX_OK);
     EXPECT_EQ(sdk::sdkCheckHandle(handle), CAMX_INVALID_HANDLE);
-    EXPECT_EQ(camera.state("open"), "0");
+    EXPECT_TRUE(released(camera));
     EXPECT_EQ(camera.count(0x5001), 1);  // closed as a close does
 }
 
 TEST_F(SdkConfigTest, SerialBaudChangeClosesAndFlowControlChangeDoesNot) {
-    SimulatorOptions options = serialCamera("ttyCam");
-    SimulatorProcess& camera = addCamera(options);
+    SimCameraOptions options = serialCamera("ttyCam");
+    SimCamera& camera = addCamera(options);
     useSerial();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice(options.serialLink.c_str(), &handle), CAMX_OK);
@@ -106,11 +106,11 @@ TEST_F(SdkConfigTest, SerialBaudChangeClosesAndFlowControlChangeDoesNot) {
 
     ASSERT_EQ(sdk::sdkSetConfig(serial(230400)), CAMX_OK);
     EXPECT_EQ(sdk::sdkCheckHandle(handle), CAMX_INVALID_HANDLE);
-    EXPECT_EQ(camera.state("open"), "0");
+    EXPECT_TRUE(released(camera));
 }
 
 TEST_F(SdkConfigTest, KindChangeEmptiesTheScanList) {
-    SimulatorProcess& first = addCamera(serialNumbered(1));
+    SimCamera& first = addCamera(serialNumbered(1));
     sdk::NameList names = nullptr;
     std::uint32_t count = 0;
     ASSERT_EQ(sdk::sdkScanDevices(&names, &count), CAMX_OK);

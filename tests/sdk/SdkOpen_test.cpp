@@ -8,13 +8,13 @@
 namespace {
 
 using simtest::SdkSimTest;
-using simtest::SimulatorOptions;
-using simtest::SimulatorProcess;
+using simtest::SimCamera;
+using simtest::SimCameraOptions;
 
 class SdkOpenTest : public SdkSimTest {
 protected:
-    static SimulatorOptions withFirmware(const std::string& firmware) {
-        SimulatorOptions options;
+    static SimCameraOptions withFirmware(const std::string& firmware) {
+        SimCameraOptions options;
         options.firmware = firmware;
         return options;
     }
@@ -42,7 +42,7 @@ TEST_F(SdkOpenTest, ThirdDistinctCameraIsTooMany) {
     EXPECT_NE(handles[0], handles[1]);
     EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000 #3", &handles[2]), CAMX_TOO_MANY_OPEN_DEVICES);
     // The refused camera is not left held.
-    EXPECT_EQ(cameras[2]->state("open"), "0");
+    EXPECT_TRUE(released(*cameras[2]));
     ASSERT_EQ(sdk::sdkCloseDevice(handles[0]), CAMX_OK);
     EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000 #3", &handles[2]), CAMX_OK);
 }
@@ -67,7 +67,7 @@ TEST_F(SdkOpenTest, FirmwareMajorsOneAndFiveAreRefused) {
     addCamera(withFirmware("0x10005"));
     sdk::SdkHandle handle = nullptr;
     EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_VERSION_INCOMPATIBLE);
-    EXPECT_EQ(cameras[0]->state("open"), "0");
+    EXPECT_TRUE(released(*cameras[0]));
     cameras[0]->stop();
 
     addCamera(withFirmware("0x50000"));
@@ -86,7 +86,7 @@ TEST_F(SdkOpenTest, FirmwareWithoutMinorCountsAsItsMajor) {
 TEST_F(SdkOpenTest, SupportedMajorsOpen) {
     for (const char* firmware : {"0x20000", "0x2001c", "0x30017", "0x40003"}) {
         SCOPED_TRACE(firmware);
-        SimulatorProcess& camera = addCamera(withFirmware(firmware));
+        SimCamera& camera = addCamera(withFirmware(firmware));
         sdk::SdkHandle handle = nullptr;
         EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
         EXPECT_EQ(sdk::sdkCloseDevice(handle), CAMX_OK);
@@ -96,12 +96,13 @@ TEST_F(SdkOpenTest, SupportedMajorsOpen) {
 }
 
 TEST_F(SdkOpenTest, ResetOnOpenSendsStopEyeOptionAndReset) {
-    SimulatorProcess& camera = addCamera();
+    SimCamera& camera = addCamera();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
     EXPECT_EQ(camera.count(0x200A), 0);
     EXPECT_EQ(camera.count(0x9005), 0);
     ASSERT_EQ(sdk::sdkCloseDevice(handle), CAMX_OK);
+    ASSERT_TRUE(released(camera));
 
     sdk::SdkConfig config;
     config.resetOnOpen = 1;
@@ -113,13 +114,13 @@ TEST_F(SdkOpenTest, ResetOnOpenSendsStopEyeOptionAndReset) {
 }
 
 TEST_F(SdkOpenTest, CloseReleasesTheCameraAndTheHandle) {
-    SimulatorProcess& camera = addCamera();
+    SimCamera& camera = addCamera();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
     ASSERT_EQ(camera.state("open"), "1");
     EXPECT_EQ(sdk::sdkCloseDevice(handle), CAMX_OK);
     EXPECT_EQ(camera.count(0x5001), 1);
-    EXPECT_EQ(camera.state("open"), "0");
+    EXPECT_TRUE(released(camera));
     EXPECT_EQ(sdk::sdkCloseDevice(handle), CAMX_INVALID_HANDLE);
     sdk::DeviceInfo info;
     EXPECT_EQ(sdk::sdkGetDeviceInfo(handle, &info), CAMX_INVALID_HANDLE);
@@ -129,7 +130,7 @@ TEST_F(SdkOpenTest, CloseReleasesTheCameraAndTheHandle) {
 }
 
 TEST_F(SdkOpenTest, CloseDeinitialisesAnInitialisedCamera) {
-    SimulatorProcess& camera = addCamera();
+    SimCamera& camera = addCamera();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
     std::uint32_t width = 0;
@@ -151,11 +152,12 @@ TEST_F(SdkOpenTest, CameraHeldByAnotherHostIsAccessDenied) {
     sdk::SdkHandle handle = nullptr;
     EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_DEVICE_ACCESS_DENIED);
     otherHost.close();
+    ASSERT_TRUE(released(*cameras[0]));
     EXPECT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
 }
 
 TEST_F(SdkOpenTest, DeviceInformationComesFromTheCameraAndTheProductTable) {
-    SimulatorOptions options = serialNumbered(7, "bino");
+    SimCameraOptions options = serialNumbered(7, "bino");
     addCamera(options);
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000D", &handle), CAMX_OK);
@@ -173,9 +175,9 @@ TEST_F(SdkOpenTest, DeviceInformationComesFromTheCameraAndTheProductTable) {
 class SdkSerialOpenTest : public SdkSimTest {};
 
 TEST_F(SdkSerialOpenTest, PortOpensByPathAndTellsItsProduct) {
-    SimulatorOptions options = serialCamera("ttyCam");
+    SimCameraOptions options = serialCamera("ttyCam");
     options.model = "bino";
-    SimulatorProcess& camera = addCamera(options);
+    SimCamera& camera = addCamera(options);
     useSerial();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice(options.serialLink.c_str(), &handle), CAMX_OK);
@@ -198,13 +200,13 @@ TEST_F(SdkSerialOpenTest, MissingPortIsNotFound) {
 }
 
 TEST_F(SdkSerialOpenTest, FailedProductQueryFailsTheOpen) {
-    SimulatorOptions options = serialCamera("ttyCam");
-    SimulatorProcess& camera = addCamera(options);
+    SimCameraOptions options = serialCamera("ttyCam");
+    SimCamera& camera = addCamera(options);
     useSerial();
     ASSERT_EQ(camera.control("fail 10a0 1008"), "ok");
     sdk::SdkHandle handle = nullptr;
     EXPECT_EQ(sdk::sdkOpenDevice(options.serialLink.c_str(), &handle), CAMX_DEV_BAD_DATA);
-    EXPECT_EQ(camera.state("open"), "0");
+    ASSERT_TRUE(released(camera));
     EXPECT_EQ(sdk::sdkOpenDevice(options.serialLink.c_str(), &handle), CAMX_OK);
 }
 

@@ -47,10 +47,10 @@ TEST_F(SdkScanTest, SixthCameraIsIgnored) {
 }
 
 TEST_F(SdkScanTest, CamerasOfOtherMakersAndProductsAreNotListed) {
-    simtest::SimulatorOptions foreign = serialNumbered(1);
+    simtest::SimCameraOptions foreign = serialNumbered(1);
     foreign.vendorId = "0x1234";
     addCamera(foreign);
-    simtest::SimulatorOptions unknown = serialNumbered(2);
+    simtest::SimCameraOptions unknown = serialNumbered(2);
     unknown.productId = "0x2999";
     addCamera(unknown);
     sdk::NameList names = nullptr;
@@ -79,7 +79,7 @@ TEST_F(SdkScanTest, NullOutputsAreInvalidParameters) {
 }
 
 TEST_F(SdkScanTest, ScanClosesDevicesWhoseCameraIsGone) {
-    simtest::SimulatorProcess& first = addCamera(serialNumbered(1));
+    simtest::SimCamera& first = addCamera(serialNumbered(1));
     addCamera(serialNumbered(2));
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000 #1", &handle), CAMX_OK);
@@ -96,7 +96,7 @@ TEST_F(SdkScanTest, ScanClosesDevicesWhoseCameraIsGone) {
 }
 
 TEST_F(SdkScanTest, ScanFindingNothingKeepsOpenDevices) {
-    simtest::SimulatorProcess& camera = addCamera();
+    simtest::SimCamera& camera = addCamera();
     sdk::SdkHandle handle = nullptr;
     ASSERT_EQ(sdk::sdkOpenDevice("Tavisor CMX-2000", &handle), CAMX_OK);
     camera.stop();

@@ -8,10 +8,11 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sdk/Sdk.h"
-#include "sdk/SimulatorProcess.h"
+#include "sdk/SimCamera.h"
 
 namespace simtest {
 
@@ -31,23 +32,35 @@ protected:
     }
 
     // Starts a simulated camera in the device directory; fails the test when it cannot.
-    SimulatorProcess& addCamera(SimulatorOptions options = SimulatorOptions()) {
-        cameras.push_back(std::make_unique<SimulatorProcess>(dir.path(), std::move(options)));
-        SimulatorProcess& camera = *cameras.back();
+    SimCamera& addCamera(SimCameraOptions options = SimCameraOptions()) {
+        cameras.push_back(std::make_unique<SimCamera>(dir.path(), std::move(options)));
+        SimCamera& camera = *cameras.back();
         EXPECT_TRUE(camera.start()) << camera.error();
         return camera;
     }
 
-    static SimulatorOptions serialNumbered(int n, const std::string& model = "mono") {
-        SimulatorOptions options;
+    // Waits (up to two seconds) until the camera has seen its host go: the simulator notices a
+    // closed connection in its own time.
+    static bool released(const SimCamera& camera) {
+        for (int i = 0; i < 1000; ++i) {
+            if (camera.state("open") == "0") {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+    static SimCameraOptions serialNumbered(int n, const std::string& model = "mono") {
+        SimCameraOptions options;
         options.model = model;
         options.serialNumber = "SIM0000" + std::to_string(n);
         return options;
     }
 
     // A serial camera linked at <dir>/<name>.
-    SimulatorOptions serialCamera(const std::string& name, std::uint32_t baud = 0) {
-        SimulatorOptions options;
+    SimCameraOptions serialCamera(const std::string& name, std::uint32_t baud = 0) {
+        SimCameraOptions options;
         options.serialNumber = "SER" + name;
         options.serialLink = dir.path() + "/" + name;
         options.baud = baud;
@@ -63,7 +76,7 @@ protected:
     }
 
     TempDir dir;
-    std::vector<std::unique_ptr<SimulatorProcess>> cameras;
+    std::vector<std::unique_ptr<SimCamera>> cameras;
 };
 
 }  // namespace simtest
