@@ -15,15 +15,14 @@ CaptureThread::~CaptureThread() {
     }
 }
 
+// The gate is always taken before threadMutex_ (abandon runs inside a callback, gate held).
 bool CaptureThread::start(std::function<void()> body) {
+    std::lock_guard<std::recursive_mutex> gate(gate_);
     std::lock_guard<std::mutex> lock(threadMutex_);
     if (thread_.joinable()) {
         return false;
     }
-    {
-        std::lock_guard<std::recursive_mutex> gate(gate_);
-        abandoned_ = false;
-    }
+    abandoned_ = false;
     ended_.reset();
     running_.store(true);
     try {
@@ -79,10 +78,8 @@ void CaptureThread::finish(std::uint32_t milliseconds) {
 
 void CaptureThread::abandon() {
     running_.store(false);
-    {
-        std::lock_guard<std::recursive_mutex> gate(gate_);
-        abandoned_ = true;
-    }
+    std::lock_guard<std::recursive_mutex> gate(gate_);
+    abandoned_ = true;
     std::lock_guard<std::mutex> lock(threadMutex_);
     if (thread_.joinable()) {
         thread_.detach();

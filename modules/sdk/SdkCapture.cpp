@@ -35,31 +35,35 @@ CamxStatus sdkStartCapture(SdkHandle handle, std::uint8_t captureMode, std::uint
     }
     device->stopCapture();
 
-    Lock lock(device->link.lock);
-    CaptureParameters parameters;
-    parameters.captureMode = captureMode;
-    parameters.count = static_cast<std::uint16_t>(count);
-    parameters.qualityMode = qualityMode;
-    parameters.operationMode = operationMode;
-    parameters.autoFlag = autoFlag;
-    parameters.eyeSubtype = eyeSubtype;
-    // The count is checked before it is narrowed to the 16 bits it travels in.
-    if (count < 1 || count > kMaxCaptureCount ||
-        checkCaptureParameters(device->link, parameters) != CAMX_OK) {
-        return CAMX_INVALID_PARAMETER;
+    {
+        Lock lock(device->link.lock);
+        CaptureParameters parameters;
+        parameters.captureMode = captureMode;
+        parameters.count = static_cast<std::uint16_t>(count);
+        parameters.qualityMode = qualityMode;
+        parameters.operationMode = operationMode;
+        parameters.autoFlag = autoFlag;
+        parameters.eyeSubtype = eyeSubtype;
+        // The count is checked before it is narrowed to the 16 bits it travels in.
+        if (count < 1 || count > kMaxCaptureCount ||
+            checkCaptureParameters(device->link, parameters) != CAMX_OK) {
+            return CAMX_INVALID_PARAMETER;
+        }
+        device->capture = parameters;
+        device->streaming = true;
+        device->callback = callback;
+        device->callbackContext = context;
+        const CamxStatus status = startCapture(device->link, parameters);
+        if (status != CAMX_OK) {
+            return status;
+        }
+        device->capturing = true;
     }
-    device->capture = parameters;
-    device->streaming = true;
-    device->callback = callback;
-    device->callbackContext = context;
-    const CamxStatus status = startCapture(device->link, parameters);
-    if (status != CAMX_OK) {
-        return status;
-    }
-    device->capturing = true;
     if (callback == nullptr) {
         return CAMX_OK;
     }
+    // Started without the device lock held: the thread's callbacks take the lock when they
+    // call into the SDK, so the lock is never taken around the thread's callback gate.
     if (!device->captureThread.start([device]() { runCaptureLoop(device); })) {
         device->stopCapture();
         return CAMX_THREAD_FAILED;
