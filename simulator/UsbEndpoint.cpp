@@ -77,6 +77,12 @@ void UsbEndpoint::accept(Clock::time_point now) {
         if (fd < 0) {
             return;
         }
+        if (host_ >= 0) {
+            // The held connection may have closed without the loop having read its hang-up yet;
+            // a driver's close is synchronous, so a host reopening at once must find the camera
+            // free. Reading it now takes its last packets and notices the hang-up.
+            receive(now);
+        }
         const bool accepted = host_ < 0;
         const std::uint8_t hello[2] = {static_cast<std::uint8_t>(wire::PacketKind::Hello),
                                        static_cast<std::uint8_t>(accepted ? 1 : 0)};
