@@ -65,13 +65,15 @@ public:
         std::vector<int> ports = server_->getListeningPorts();
         port_ = ports.empty() ? 0 : ports.front();
     }
-    ~TestServer() { server_->close(); }
+    ~TestServer() { stop(); }
     TestServer(const TestServer&) = delete;
     TestServer& operator=(const TestServer&) = delete;
 
     void add(const std::string& route, CivetHandler* handler) {
         server_->addHandler(route, handler);
     }
+    // Stops serving; afterwards the handlers may go.
+    void stop() { server_->close(); }
     int port() const { return port_; }
 
     // Sends `raw` as the whole request and reads the answer until the server closes.

@@ -10,9 +10,13 @@
 
 namespace testsupport {
 
-// A service context on a hand-moved clock, and a server for the handlers a test adds.
+// A service context on a hand-moved clock, and a server for the handlers a test adds. The
+// handlers are members of the derived fixtures, destroyed before this base: the server stops
+// in TearDown, before any of them goes.
 class HandlerFixture : public ::testing::Test {
 protected:
+    void TearDown() override { server.stop(); }
+
     static constexpr std::int64_t kStart = 1'700'000'000;
 
     // Registers a session through POST /1.0/register (the handler must be added).
