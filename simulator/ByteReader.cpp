@@ -45,25 +45,6 @@ float ByteReader::f32() {
     return value;
 }
 
-std::uint16_t ByteReader::u16be() {
-    if (!take(2)) {
-        return 0;
-    }
-    const std::uint8_t* p = data_ + position_;
-    position_ += 2;
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t ByteReader::u32be() {
-    if (!take(4)) {
-        return 0;
-    }
-    const std::uint8_t* p = data_ + position_;
-    position_ += 4;
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-           (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
-
 const std::uint8_t* ByteReader::bytes(std::size_t count) {
     if (!take(count)) {
         return nullptr;
@@ -71,26 +52,6 @@ const std::uint8_t* ByteReader::bytes(std::size_t count) {
     const std::uint8_t* p = data_ + position_;
     position_ += count;
     return p;
-}
-
-std::string ByteReader::cstring(std::size_t maxLength) {
-    if (!ok_) {
-        return {};
-    }
-    const std::size_t available = size_ - position_;
-    const void* end = std::memchr(data_ + position_, 0, available);
-    if (end == nullptr) {
-        ok_ = false;
-        return {};
-    }
-    const std::size_t length = static_cast<const std::uint8_t*>(end) - (data_ + position_);
-    if (length > maxLength) {
-        ok_ = false;
-        return {};
-    }
-    std::string text(reinterpret_cast<const char*>(data_ + position_), length);
-    position_ += length + 1;
-    return text;
 }
 
 }  // namespace ocusim

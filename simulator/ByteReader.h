@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace ocusim {
 
@@ -21,16 +20,10 @@ public:
     std::uint16_t u16();
     std::uint32_t u32();
     float f32();
-    std::uint16_t u16be();
-    std::uint32_t u32be();
 
     // Points at the next `count` bytes and moves past them; null (and failed) when fewer remain.
     const std::uint8_t* bytes(std::size_t count);
     void skip(std::size_t count) { bytes(count); }
-
-    // A NUL-terminated text of at most `maxLength` characters (terminator not counted). Fails
-    // when no terminator lies within the remaining bytes or the text is longer.
-    std::string cstring(std::size_t maxLength);
 
 private:
     bool take(std::size_t count);

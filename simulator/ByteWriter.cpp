@@ -49,15 +49,6 @@ void ByteWriter::paddedText(const std::string& text, std::size_t width) {
     fill(0, width - used);
 }
 
-void ByteWriter::patchU32(std::size_t offset, std::uint32_t value) {
-    if (offset + 4 > bytes_.size()) {
-        return;
-    }
-    for (int i = 0; i < 4; ++i) {
-        bytes_[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 void ByteWriter::patchU32be(std::size_t offset, std::uint32_t value) {
     if (offset + 4 > bytes_.size()) {
         return;

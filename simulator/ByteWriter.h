@@ -29,7 +29,6 @@ public:
 
     // Overwrites four bytes written earlier, e.g. a length known only at the end; an offset
     // past the written bytes changes nothing.
-    void patchU32(std::size_t offset, std::uint32_t value);
     void patchU32be(std::size_t offset, std::uint32_t value);
 
     std::size_t size() const { return bytes_.size(); }

@@ -30,7 +30,6 @@ struct DeviceProfile {
     // Firmware 0x40000 and later: configuration fields 17 and 18, dozing and wake-up.
     bool dozes() const { return effectiveFirmware() >= 0x40000; }
     bool hasSecondFirmware() const { return firmware == 0x30017; }
-    int eyeCount() const { return binocular ? 2 : 1; }
 };
 
 // "4.0.3" for 0x40003: major in the high 16 bits, then minor and patch bytes.

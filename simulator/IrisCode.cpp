@@ -21,14 +21,6 @@ void unpackInto(const std::uint8_t* packed, std::vector<std::uint8_t>& cells) {
 
 }  // namespace
 
-int IrisCode::usableBits() const {
-    int count = 0;
-    for (std::uint8_t m : mask) {
-        count += (m & 1) + ((m >> 1) & 1);
-    }
-    return count;
-}
-
 std::vector<std::uint8_t> IrisCode::packBits() const {
     return pack(bits);
 }

@@ -18,8 +18,6 @@ struct IrisCode {
     std::vector<std::uint8_t> bits = std::vector<std::uint8_t>(kCells, 0);  // bit 0 real, 1 imag
     std::vector<std::uint8_t> mask = std::vector<std::uint8_t>(kCells, 0);  // same bits: usable
 
-    int usableBits() const;
-
     // Packed form: two bits per cell, four cells per byte, row by row.
     std::vector<std::uint8_t> packBits() const;
     std::vector<std::uint8_t> packMask() const;

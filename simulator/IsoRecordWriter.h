@@ -25,10 +25,6 @@
 namespace ocusim {
 
 constexpr std::size_t kIso2005HeaderSize = 45;
-constexpr std::size_t kIso2005SubtypeHeaderSize = 3;
-constexpr std::size_t kIso2005ImageHeaderSize = 11;
-constexpr std::size_t kIso2011HeaderSize = 16;
-constexpr std::size_t kIso2011RepresentationHeaderSize = 57;
 
 // One eye image to put into a record.
 struct IsoImage {

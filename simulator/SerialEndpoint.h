@@ -34,7 +34,6 @@ public:
 
     bool hostAttached() const { return hostOpen_; }
     const std::string& terminalPath() const { return terminal_; }
-    const std::string& linkPath() const { return link_; }
 
 private:
     void receive(Clock::time_point now);
