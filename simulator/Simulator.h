@@ -55,6 +55,8 @@ private:
     std::unique_ptr<SerialEndpoint> serial_;
     std::unique_ptr<ControlCommands> commands_;
     std::unique_ptr<ControlServer> control_;
+    // The only members other threads (and signal handlers) touch: `requestStop` sets the flag and
+    // writes a byte into the pipe, whose descriptors are made by `start` before `run` begins.
     int stopPipe_[2] = {-1, -1};
     std::atomic<bool> stopRequested_{false};
 };
