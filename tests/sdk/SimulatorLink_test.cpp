@@ -355,6 +355,19 @@ TEST_P(SimulatorLinkTest, ConfigurationDataIsFortySixBytesFrom2001C) {
     EXPECT_EQ(reread.field12, config.field12);
 }
 
+// A camera that refuses a command with a data phase expects no data: none is sent, and the
+// link stays in step.
+TEST_P(SimulatorLinkTest, ARefusedDataPhaseIsNotSent) {
+    start({"--firmware", "0x2001C"});
+    const std::vector<std::uint8_t> data(30, 1);
+    sdk::commandParameters(link).writeU32(30);  // no configuration is 30 bytes long
+    const CamxStatus status = sdk::exchangeDataOut(link, 0x10C1, 4, 0, data.data(), 30);
+    // The camera's refusal, not a time-out waiting for a reply to data it never wanted.
+    EXPECT_TRUE(status == CAMX_INVALID_PARAMETER || status >= CAMX_DEV_OUTOFMEMORY) << status;
+    sdk::CameraConfig config;
+    EXPECT_EQ(sdk::readCameraConfig(link, general, &config), CAMX_OK);
+}
+
 TEST_P(SimulatorLinkTest, IdentifyWithNoCandidatesReadsNoData) {
     start();
     initialise();

@@ -27,7 +27,9 @@ class SimulatorProcess {
 public:
     enum class Link { Usb, Serial };
 
-    SimulatorProcess(Link link, std::vector<std::string> extra) : link_(link) {
+    // A serial line is unpaced unless `pacedSerial`: the simulator then sends at the baud rate.
+    SimulatorProcess(Link link, std::vector<std::string> extra, bool pacedSerial = false)
+        : link_(link) {
         std::vector<std::string> args{std::string(OCU_BIN_DIR) + "/ocucam-sim",
                                       "--device-dir",
                                       dir_.path(),
@@ -37,7 +39,10 @@ public:
                                       "--capture-ms",
                                       "400"};
         if (link == Link::Serial) {
-            args.insert(args.end(), {"--serial", serialLink(), "--no-pacing"});
+            args.insert(args.end(), {"--serial", serialLink()});
+            if (!pacedSerial) {
+                args.push_back("--no-pacing");
+            }
         }
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
