@@ -45,6 +45,11 @@ bool Simulator::start(std::string& error) {
         !makeDirectories(directory, error)) {
         return false;
     }
+    const std::size_t slash = controlPath_.rfind('/');
+    if (slash != std::string::npos && slash > 0 &&
+        !makeDirectories(controlPath_.substr(0, slash), error)) {
+        return false;
+    }
     if (gallery_.open() != 0) {
         std::fprintf(stderr, "ocucam-sim: the gallery file %s is unreadable; starting empty\n",
                      options_.galleryFile.c_str());

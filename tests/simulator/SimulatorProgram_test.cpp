@@ -109,7 +109,7 @@ TEST(SimulatorProgram, TerminationRemovesTheSocketsItPublished) {
 TEST(SimulatorProgram, ASerialCameraRemovesItsLink) {
     TempDir directory;
     const std::string link = directory.path() + "/ttyCAM";
-    const std::string control = directory.path() + "/cam.control";
+    const std::string control = directory.path() + "/camera/cam.control";  // made when missing
     Program program(
         {"--serial", link, "--baud", "921600", "--control", control, "--model", "bino", "--quiet"});
     ASSERT_TRUE(waitFor(control));
