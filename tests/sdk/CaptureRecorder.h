@@ -7,8 +7,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "sdk/CaptureCallback.h"
@@ -125,5 +127,21 @@ private:
     std::uint32_t framesPerCall_ = 1;
     Hook hook_;
 };
+
+// What a recorder saw, for failure messages.
+inline std::string describe(const CaptureRecorder& recorder) {
+    std::string text = "statuses:";
+    for (std::uint32_t status : recorder.statuses()) {
+        text += " " + std::to_string(status);
+    }
+    text += "; errors:";
+    for (CamxStatus error : recorder.errors()) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, " 0x%x", error);
+        text += hex;
+    }
+    text += "; frames: " + std::to_string(recorder.frames());
+    return text;
+}
 
 }  // namespace simtest

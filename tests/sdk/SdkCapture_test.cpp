@@ -95,7 +95,7 @@ TEST_F(SdkCaptureTest, FullCaptureReportsProgressAndFrames) {
     sdk::SdkHandle handle = openInitialised();
     ASSERT_EQ(start(handle), CAMX_OK);
     ASSERT_TRUE(recorder.waitForEnd());
-    EXPECT_EQ(recorder.statuses().back(), kCompleted);
+    EXPECT_EQ(recorder.statuses().back(), kCompleted) << simtest::describe(recorder);
     // The camera goes from 0 (before its first frame, as the thread starts out) through 2 to
     // 3; the changes arrive in order (with the frame that brought them, then on their own).
     std::vector<std::uint32_t> statuses = recorder.statuses();
@@ -126,7 +126,7 @@ TEST_F(SdkCaptureTest, BinocularCaptureDeliversTwoFramesPerCall) {
     recorder.expectFramesPerCall(2);
     ASSERT_EQ(start(handle, 3, 1, 3), CAMX_OK);
     ASSERT_TRUE(recorder.waitForEnd());
-    EXPECT_EQ(recorder.statuses().back(), kCompleted);
+    EXPECT_EQ(recorder.statuses().back(), kCompleted) << simtest::describe(recorder);
     EXPECT_GT(recorder.frames(), 0);
     EXPECT_EQ(recorder.badFrames(), 0);
     const sdk::ImageInfo* images = nullptr;
