@@ -286,9 +286,9 @@ class Service:
         self._reader = threading.Thread(target=self._read_output, daemon=True)
         self._reader.start()
 
-    def start(self, timeout=DEFAULT_TIMEOUT):
-        """Starts the service and waits until every route answers."""
-        self.launch()
+    def start(self, timeout=DEFAULT_TIMEOUT, env=None):
+        """Starts the service and waits until every route answers. `env` as for launch()."""
+        self.launch(env=env)
         self.wait_for_output("Service hosted at", timeout)
         deadline = time.monotonic() + timeout
         while True:
@@ -443,29 +443,35 @@ class Service:
 
     def raw(self, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False,
             one_response=False):
-        """Sends raw bytes on a fresh connection and returns every byte received until the
-        service closes the connection (or `timeout` passes without data). With `close_write`
-        the sending side is shut down after the bytes (plain connections only). With
-        `one_response` it returns as soon as one whole answer arrived (its header block and
-        as many body bytes as its content-length says), without waiting for the close."""
-        plain = socket.create_connection(("127.0.0.1", self.port(tls)), timeout=timeout)
-        stream = _tls_context().wrap_socket(plain) if tls else plain
-        received = b""
-        try:
-            stream.sendall(data)
-            if close_write and not tls:
-                stream.shutdown(socket.SHUT_WR)
-            while not (one_response and _complete_response(received)):
-                try:
-                    chunk = stream.recv(65536)
-                except (socket.timeout, ConnectionResetError, ssl.SSLError):
-                    break
-                if not chunk:
-                    break
-                received += chunk
-        finally:
-            stream.close()
-        return received
+        """raw_exchange() with the service's HTTP (or, with `tls`, HTTPS) port."""
+        return raw_exchange(self.port(tls), data, tls, timeout, close_write, one_response)
+
+
+def raw_exchange(port, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False,
+                 one_response=False):
+    """Sends raw bytes to a loopback port on a fresh connection and returns every byte received
+    until the server closes the connection (or `timeout` passes without data). With
+    `close_write` the sending side is shut down after the bytes (plain connections only). With
+    `one_response` it returns as soon as one whole answer arrived (its header block and as many
+    body bytes as its content-length says), without waiting for the close."""
+    plain = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+    stream = _tls_context().wrap_socket(plain) if tls else plain
+    received = b""
+    try:
+        stream.sendall(data)
+        if close_write and not tls:
+            stream.shutdown(socket.SHUT_WR)
+        while not (one_response and _complete_response(received)):
+            try:
+                chunk = stream.recv(65536)
+            except (socket.timeout, ConnectionResetError, ssl.SSLError):
+                break
+            if not chunk:
+                break
+            received += chunk
+    finally:
+        stream.close()
+    return received
 
 
 def _complete_response(data):

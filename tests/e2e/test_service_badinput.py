@@ -50,6 +50,15 @@ class BadInput(unittest.TestCase):
                 reply = self.service.raw(request, one_response=True)
                 self.assertIn(status, self.status_line(reply))
 
+    def test_short_request_targets(self):
+        for target in (b"/", b"/a", b"/ab", b"/abc", b"/?", b"/#"):
+            with self.subTest(target=target):
+                reply = self.service.raw(b"GET " + target + b" HTTP/1.1\r\nHost: x\r\n\r\n",
+                                         one_response=True)
+                self.assertTrue(reply.startswith(b"HTTP/1.1 "), reply[:80])
+        # The asterisk form is for OPTIONS only: the web server drops a GET of it unanswered.
+        self.assertEqual(self.service.raw(b"GET * HTTP/1.1\r\nHost: x\r\n\r\n"), b"")
+
     def test_requests_that_stop_before_their_header_ends(self):
         self.assertEqual(self.service.raw(b"", close_write=True), b"")
         for request in (b"GET /1.0/nothing HTTP/1.1\r\nHost: x\r\n", b"GET /1.0/no"):

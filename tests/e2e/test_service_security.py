@@ -85,8 +85,10 @@ class ConfFolderConfigIsHidden(unittest.TestCase):
             service.close()
 
 
+# Every URI that begins with "/admin" or "/1.0/admin", in any case.
 ADMIN_PATHS = ("/1.0/admin/tokens", "/1.0/admin/config", "/1.0/admin/token/generate",
-               "/admin/", "/admin/page.html", "/1.0/admin")
+               "/admin/", "/admin/page.html", "/1.0/admin", "/ADMIN/page.html", "/Admin",
+               "/adminpage.html", "/1.0/ADMIN/tokens", "/1.0/%61dmin/tokens", "/%61dmin/page.html")
 
 
 class AdministrationWithoutPasswordFile(unittest.TestCase):

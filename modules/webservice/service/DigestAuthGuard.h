@@ -12,11 +12,12 @@ namespace lensws {
 // Digest authentication (qop "auth", MD5) of the administration URIs ("/admin" and
 // "/1.0/admin"), against the configured password file (lines "user:realm:md5(user:realm:pw)",
 // as CivetWeb's mg_modify_passwords_file writes them) and realm. Registered as the
-// authorization handler of those URIs, in the place of CivetWeb's protect_uri check, for two
-// reasons: protect_uri lets a request through when the password file cannot be opened, while
-// this guard refuses it (fail closed); and CivetWeb's own digest check gives up on an
-// Authorization header of 8 KiB or more, while an administration request may carry a token of
-// 8192 bytes in its URI, which the header repeats.
+// authorization handler of those URIs (every URI that begins with either text, in any case),
+// in the place of CivetWeb's protect_uri check, for two reasons: protect_uri lets a request
+// through when the password file cannot be opened, while this guard refuses it (fail closed);
+// and CivetWeb's own digest check gives up on an Authorization header of 8 KiB or more, while
+// an administration request may carry a token of 8192 bytes in its URI, which the header
+// repeats.
 //
 // A request passes when its credentials match a line of a readable password file for the
 // realm, its digest URI is the request's target and its nonce is one this guard issued;

@@ -41,8 +41,7 @@ std::string hiddenFilesPattern(const std::vector<std::string>& paths) {
 }
 
 std::vector<std::string> serverOptions(const ServiceConfiguration& configuration) {
-    const std::string& password = configuration.passwordFile;
-    std::vector<std::string> hidden = {configuration.certificateFile, password,
+    std::vector<std::string> hidden = {configuration.certificateFile, configuration.passwordFile,
                                        configuration.tokenFile};
     hidden.push_back(configuration.configFile.empty() ? std::string("config.ini")
                                                       : configuration.configFile);
@@ -57,8 +56,6 @@ std::vector<std::string> serverOptions(const ServiceConfiguration& configuration
         configuration.certificateFile,
         "ssl_protocol_version",
         "3",
-        "protect_uri",
-        "/admin=" + password + ",/1.0/admin=" + password,
         "authentication_domain",
         configuration.digestDomain,
         "error_log_file",

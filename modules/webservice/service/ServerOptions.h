@@ -10,8 +10,8 @@ namespace lensws {
 // The web server's option list for a configuration, as (name, value) pairs in order:
 //
 //   document_root, listening_ports, num_threads "5", ssl_certificate, ssl_protocol_version "3"
-//   (TLS 1.1 and newer), protect_uri ("/admin" and "/1.0/admin" with the password file),
-//   authentication_domain, error_log_file "server_error.log", access_control_allow_origin "*",
+//   (TLS 1.1 and newer), authentication_domain, error_log_file "server_error.log",
+//   access_control_allow_origin "*",
 //
 // and what CivetWeb 1.15 needs besides to serve the routes as they are meant:
 //
@@ -23,6 +23,11 @@ namespace lensws {
 //   hide_files_patterns              the configuration file, the token file, the password file,
 //                                    the TLS certificate (with its key) and the temporary files
 //                                    of each are never served as static files or listed.
+//
+// There is no protect_uri: DigestAuthGuard guards "/admin" and "/1.0/admin" as the
+// authorization handler of those URIs, which takes the place of protect_uri for them (and,
+// unlike it, refuses when the password file cannot be read). CivetWeb's protect_uri matching
+// also reads past the end of request URIs shorter than the protected prefix.
 //
 // Keep-alive stays off (CivetWeb's default): each of the five workers serves one connection
 // at a time, so an idle keep-alive connection would hold a worker that other clients wait for,

@@ -33,8 +33,9 @@ void ServiceRuntime::start() {
         std::make_unique<DigestAuthGuard>(configuration_.passwordFile, configuration_.digestDomain);
 
     server_ = std::make_unique<CivetServer>(serverOptions(configuration_));
-    // The guard takes over from protect_uri for these URIs; registered before anything else so
-    // that the administration area is never open without it.
+    // Registered before anything else: the administration area is guarded from the first
+    // request on (the routes are not there yet, and the static "/admin" area is only open for
+    // the moment between the start of listening and this call).
     server_->addAuthHandler("/admin", adminGuard_.get());
     server_->addAuthHandler("/1.0/admin", adminGuard_.get());
 
