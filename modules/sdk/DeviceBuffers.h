@@ -21,8 +21,9 @@ struct DeviceBuffers {
     // Live frames polled by the capture thread: kept apart from `stream`, so that frames handed
     // to the capture callback are not overwritten by a caller's request meanwhile.
     DataBuffer captureStream;
-    DataBuffer resultImages[2];  // [0] result images, [1] result images with data
-    DataBuffer general;          // device information, configuration, ISO records, candidates
+    // [0] result images; [1] result images with data, whose entries also hold a template each.
+    DataBuffer resultImages[2];
+    DataBuffer general;  // device information, configuration, ISO records, candidates
 
     // Makes every area large enough for frames of `width` x `height`. False when the memory
     // cannot be had or the frame size is beyond any camera's (the sizes computed would
