@@ -6,6 +6,7 @@
 //
 // Not thread-safe: the SDK device's lock serialises every use of a transport.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 

@@ -9,6 +9,7 @@ namespace sdk {
 
 namespace {
 
+constexpr std::uint8_t kUsbWakeUpRequest = 224;
 constexpr int kUsbWakeUpAttempts = 5;
 constexpr std::uint32_t kUsbWakeUpAwake = 0;
 constexpr std::uint32_t kUsbWakeUpDozing = 1;
@@ -24,7 +25,7 @@ bool transportOpen(const DeviceLink& link) {
 void wakeUpUsb(DeviceLink& link) {
     std::uint32_t answer = kUsbWakeUpDozing;
     for (int attempt = 0; attempt < kUsbWakeUpAttempts; ++attempt) {
-        const CamxStatus status = link.transport->vendorRequest(false, 224, &answer);
+        const CamxStatus status = link.transport->vendorRequest(false, kUsbWakeUpRequest, &answer);
         if (status == CAMX_OK && answer == kUsbWakeUpAwake) {
             return;
         }
@@ -148,10 +149,9 @@ CamxStatus readAnnouncedData(DeviceLink& link, DataBuffer& buffer, std::uint32_t
         link.transport->setLastStatus(CAMX_DEVICE_IO_DATA_INVALID);
         return CAMX_DEVICE_IO_DATA_INVALID;
     }
-    if (announced > buffer.capacity()) {
-        // The data stays in the pipe; the failure status makes the next transfer drain it.
-        link.transport->setLastStatus(CAMX_DEVICE_IO_DATA_INVALID);
-        return CAMX_DEVICE_IO_DATA_INVALID;
+    const CamxStatus prepared = prepareDataBuffer(link, buffer, announced);
+    if (prepared != CAMX_OK) {
+        return prepared;
     }
     if (announced > 0) {
         const CamxStatus status = link.transport->read(buffer.data(), announced);
@@ -162,6 +162,20 @@ CamxStatus readAnnouncedData(DeviceLink& link, DataBuffer& buffer, std::uint32_t
     buffer.setLength(announced);
     *size = announced;
     return CAMX_OK;
+}
+
+CamxStatus prepareDataBuffer(DeviceLink& link, DataBuffer& buffer, std::uint32_t length) {
+    CamxStatus status = CAMX_OK;
+    if (length > kMaxDataPhaseBytes) {
+        status = CAMX_DEVICE_IO_DATA_INVALID;
+    } else if (!buffer.reserve(length)) {
+        status = CAMX_MEMORY_ALLOCATION_FAILED;
+    }
+    if (status != CAMX_OK) {
+        // The data stays in the pipe; a failure status makes the next transfer drain it.
+        link.transport->setLastStatus(CAMX_DEVICE_IO_DATA_INVALID);
+    }
+    return status;
 }
 
 CamxStatus exchangeDataIn(DeviceLink& link, std::uint16_t code, std::uint32_t paramCount,

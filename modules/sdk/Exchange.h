@@ -40,8 +40,8 @@ CamxStatus exchange(DeviceLink& link, std::uint16_t code, std::uint32_t paramCou
 CamxStatus exchangeDataOut(DeviceLink& link, std::uint16_t code, std::uint32_t paramCount,
                            std::uint32_t minResults, const std::uint8_t* data, std::uint32_t size);
 // Command and reply; when the reply's status carries data, the data length announced at p0
-// is read into `buffer` (its length set accordingly, `size` too). A length beyond the buffer's
-// capacity is not read and gives 10.
+// is read into `buffer` (grown when needed, see prepareDataBuffer; its length and `size` set
+// accordingly).
 CamxStatus exchangeDataIn(DeviceLink& link, std::uint16_t code, std::uint32_t paramCount,
                           std::uint32_t minResults, DataBuffer& buffer, std::uint32_t* size);
 // exchangeDataOut's data phase when `outSize` > 0, then exchangeDataIn's reply and data.
@@ -52,5 +52,14 @@ CamxStatus exchangeDataOutIn(DeviceLink& link, std::uint16_t code, std::uint32_t
 // Reads the data phase announced at p0 of the last reply into `buffer`; used after a reply
 // that was read separately.
 CamxStatus readAnnouncedData(DeviceLink& link, DataBuffer& buffer, std::uint32_t* size);
+
+// Longest data phase the host accepts; a camera announcing more is taken to send garbage.
+constexpr std::uint32_t kMaxDataPhaseBytes = 64u << 20;
+
+// Makes `buffer` hold a data phase of `length` bytes, growing it when needed. 10 for a length
+// above kMaxDataPhaseBytes, 12 when the buffer cannot grow. On failure the data is left in the
+// pipe and the transport's last status says so, so that a USB link drains it before the next
+// transfer.
+CamxStatus prepareDataBuffer(DeviceLink& link, DataBuffer& buffer, std::uint32_t length);
 
 }  // namespace sdk

@@ -55,13 +55,8 @@ CamxStatus galleryExchange(DeviceLink& link, std::uint16_t code, std::uint32_t p
         query.names->clear();
         if (count > 0) {
             listBuffer.setLength(0);
-            if (listLength > listBuffer.capacity()) {
-                link.transport->setLastStatus(CAMX_DEVICE_IO_DATA_INVALID);
-                clearAll(query);
-                return CAMX_DEVICE_IO_DATA_INVALID;
-            }
-            CamxStatus read = CAMX_OK;
-            if (listLength > 0) {
+            CamxStatus read = prepareDataBuffer(link, listBuffer, listLength);
+            if (read == CAMX_OK && listLength > 0) {
                 read = link.transport->read(listBuffer.data(), listLength);
             }
             if (read == CAMX_OK) {

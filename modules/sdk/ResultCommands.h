@@ -20,7 +20,7 @@
 
 namespace sdk {
 
-// Image kinds (ISO/IEC 19794-6:2011) and the ISO revisions.
+// ISO/IEC 19794-6 revisions: 1 is the 2005 edition, 2 the 2011 edition.
 constexpr std::uint8_t kIsoRevision2005 = 1;
 constexpr std::uint8_t kIsoRevision2011 = 2;
 

@@ -138,10 +138,13 @@ CamxStatus identify(DeviceLink& link, DataBuffer& buffer, float maxDistance,
     if (count == 0) {
         return status;
     }
-    if (static_cast<std::uint64_t>(count) * kIdentifyEntrySize > length ||
-        length > buffer.capacity()) {
+    if (static_cast<std::uint64_t>(count) * kIdentifyEntrySize > length) {
         link.transport->setLastStatus(CAMX_DEVICE_IO_DATA_INVALID);
         return CAMX_DEVICE_IO_DATA_INVALID;
+    }
+    const CamxStatus prepared = prepareDataBuffer(link, buffer, length);
+    if (prepared != CAMX_OK) {
+        return prepared;
     }
     const CamxStatus read = link.transport->read(buffer.data(), length);
     if (read != CAMX_OK) {

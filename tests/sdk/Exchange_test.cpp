@@ -146,18 +146,31 @@ TEST_F(ExchangeTest, DataInReadsTheAnnouncedLength) {
     EXPECT_EQ(size, 0u);
 }
 
-TEST_F(ExchangeTest, AnAnnouncedLengthBeyondTheBufferIsNotRead) {
-    transport.answer(0x3005, 0, Out().u32(65).bytes, {Bytes(65, 1)});
-    std::uint32_t size = 99;
-    EXPECT_EQ(sdk::exchangeDataIn(link, 0x3005, 0, 4, buffer, &size), CAMX_DEVICE_IO_DATA_INVALID);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(buffer.length(), 0u);
-    EXPECT_EQ(transport.count("read 65"), 0u);
-    // The failure is the transport's last status, so a USB link drains before the next command.
-    EXPECT_EQ(transport.lastStatus(), CAMX_DEVICE_IO_DATA_INVALID);
+TEST_F(ExchangeTest, ABufferGrowsForALongerDataPhase) {
+    const Bytes payload(65, 0x5C);
+    transport.answer(0x3005, 0, Out().u32(65).bytes, {payload});
+    std::uint32_t size = 0;
+    ASSERT_EQ(sdk::exchangeDataIn(link, 0x3005, 0, 4, buffer, &size), CAMX_OK);
+    EXPECT_EQ(size, 65u);
+    EXPECT_GE(buffer.capacity(), 65u);
+    EXPECT_EQ(Bytes(buffer.data(), buffer.data() + 65), payload);
+}
 
-    transport.answer(0x3005, 0, Out().u32(0xFFFFFFFF).bytes);
-    EXPECT_EQ(sdk::exchangeDataIn(link, 0x3005, 0, 4, buffer, &size), CAMX_DEVICE_IO_DATA_INVALID);
+TEST_F(ExchangeTest, ADataPhaseNoCameraSendsIsNotRead) {
+    for (std::uint32_t announced : {sdk::kMaxDataPhaseBytes + 1, 0xFFFFFFFFu}) {
+        transport.answer(0x3005, 0, Out().u32(announced).bytes, {Bytes(100, 1)});
+        std::uint32_t size = 99;
+        EXPECT_EQ(sdk::exchangeDataIn(link, 0x3005, 0, 4, buffer, &size),
+                  CAMX_DEVICE_IO_DATA_INVALID);
+        EXPECT_EQ(size, 0u);
+        EXPECT_EQ(buffer.length(), 0u);
+        EXPECT_EQ(buffer.capacity(), 64u);
+        EXPECT_EQ(transport.count("read " + std::to_string(announced)), 0u);
+        // The failure is the transport's last status, so a USB link drains before the next
+        // command.
+        EXPECT_EQ(transport.lastStatus(), CAMX_DEVICE_IO_DATA_INVALID);
+        transport.inbox.clear();
+    }
 }
 
 TEST_F(ExchangeTest, ShortOrMissingDataGivesTheTransportStatus) {

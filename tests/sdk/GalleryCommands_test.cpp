@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sdk/Exchange.h"
 #include "sdk/LinkFixture.h"
 
 namespace {
@@ -96,9 +97,9 @@ TEST_F(GalleryCommandsTest, NameListsThatLieAreCaught) {
     EXPECT_EQ(sdk::listEnrollees(link, list, all()), CAMX_DEVICE_IO_DATA_INVALID);
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(maximum, 0u);
-    transport.answer(0x8004, 0, Out().u32(1).u32(5).u32(100).u32(360397).bytes);
+    transport.answer(0x8004, 0, Out().u32(1).u32(5).u32(100).u32(0x4000001).bytes);
     EXPECT_EQ(sdk::listEnrollees(link, list, all()), CAMX_DEVICE_IO_DATA_INVALID);
-    EXPECT_EQ(transport.count("read 360397"), 0u);
+    EXPECT_EQ(transport.count("read 67108865"), 0u);
     EXPECT_EQ(transport.lastStatus(), CAMX_DEVICE_IO_DATA_INVALID);
     transport.answer(0x8004, 0, Out().u32(1).u32(5).u32(100).u32(0).bytes);
     EXPECT_EQ(sdk::listEnrollees(link, list, all()), CAMX_DEVICE_IO_DATA_INVALID);
@@ -119,6 +120,15 @@ TEST_F(GalleryCommandsTest, NameListsThatLieAreCaught) {
             EXPECT_LT(at + std::strlen(name), corrupt.data() + corrupt.size());
         }
     }
+}
+
+TEST_F(GalleryCommandsTest, TheListBufferGrowsForALongerList) {
+    sdk::DataBuffer small;
+    ASSERT_TRUE(small.reserve(4));
+    transport.answer(0x8004, 0, Out().u32(3).u32(5).u32(100).u32(16).bytes, {kNames});
+    ASSERT_EQ(sdk::listEnrollees(link, small, all()), CAMX_OK);
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_STREQ(names[1], "bob");
 }
 
 TEST_F(GalleryCommandsTest, EnrollRefusesBadUserIdsWithoutSending) {

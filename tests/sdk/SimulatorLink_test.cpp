@@ -234,6 +234,37 @@ TEST_P(SimulatorLinkTest, ACompleteSessionUsesEveryExchangePattern) {
     EXPECT_EQ(transport->close(), CAMX_OK);
 }
 
+TEST_P(SimulatorLinkTest, ABinocularCameraDeliversBothEyes) {
+    start({"--model", "bino", "--firmware", "0x2001C"});
+    ASSERT_TRUE(link.binocular);
+    initialise();
+    captureToTheEnd();
+    sdk::ImageInfo images[2];
+    std::uint32_t count = 0;
+    ASSERT_EQ(sdk::readResultImages(link, result, {}, images, &count), CAMX_OK);
+    ASSERT_EQ(count, 2u);
+    EXPECT_GT(images[0].size, 0u);
+    EXPECT_GT(images[1].size, 0u);
+    EXPECT_NE(0, std::memcmp(images[0].data, images[1].data, images[0].size));
+
+    // Two image records with their templates: more than the result buffer was sized for.
+    const std::uint8_t label[4] = {'a', 'b', 'c', 'd'};
+    ASSERT_EQ(sdk::readResultImagesWithData(link, result, {}, {4, label}, images, &count), CAMX_OK);
+    ASSERT_EQ(count, 2u);
+    EXPECT_GT(images[1].size, 640u * 480u);
+
+    sdk::QualityPair pairs[2];
+    ASSERT_EQ(sdk::readResultQuality(link, pairs, &count), CAMX_OK);
+    EXPECT_EQ(count, 2u);
+
+    ASSERT_EQ(sim->control("eyes right").rfind("ok", 0), 0u);  // the left eye is covered
+    captureToTheEnd();
+    const CamxStatus partial = sdk::readResultImages(link, result, {}, images, &count);
+    ASSERT_EQ(partial, CAMX_SE_LEFT_FRAME_UNQUALIFIED);
+    EXPECT_NE(images[0].data, nullptr);
+    EXPECT_EQ(images[1].data, nullptr);
+}
+
 TEST_P(SimulatorLinkTest, ResetAtOpenLeavesTheCameraAnswering) {
     start();
     sdk::resetAtOpen(link);

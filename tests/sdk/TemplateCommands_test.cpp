@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sdk/Exchange.h"
 #include "sdk/LinkFixture.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST_F(TemplateCommandsTest, IdentifyRefusesLengthsThatCannotHoldTheCandidates) 
     EXPECT_EQ(transport.lastStatus(), CAMX_DEVICE_IO_DATA_INVALID);
     transport.answer(0x3017, 0, Out().u32(0x10000000).u32(0xFFFFFFF0).bytes);
     EXPECT_EQ(sdk::identify(link, buffer, 1.0f, &candidates), CAMX_DEVICE_IO_DATA_INVALID);
-    transport.answer(0x3017, 0, Out().u32(1).u32(0xAB001).bytes);  // beyond the buffer
+    transport.answer(0x3017, 0, Out().u32(1).u32(sdk::kMaxDataPhaseBytes + 1).bytes);
     EXPECT_EQ(sdk::identify(link, buffer, 1.0f, &candidates), CAMX_DEVICE_IO_DATA_INVALID);
     EXPECT_TRUE(candidates.empty());
     transport.answer(0x3017, 0, Out().u32(1).bytes);
