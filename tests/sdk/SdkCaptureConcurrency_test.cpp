@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sdk/CaptureRecorder.h"
+#include "sdk/SdkDevice.h"
 #include "sdk/SdkSimFixture.h"
 
 namespace {
@@ -170,6 +171,48 @@ TEST_F(SdkCaptureConcurrency, CloseWhileAnotherThreadUsesTheHandle) {
                     status == CAMX_DEVICE_NOT_OPEN)
             << status;
     }
+}
+
+// A capture thread stuck in its callback after the capture was stopped from there: closing the
+// device waits the teardown's ten seconds, then for the callback to return, and abandons the
+// thread, which ends on its own without calling back again and frees the device it still held.
+TEST_F(SdkCaptureConcurrency, CloseGivesUpOnAThreadStuckInItsCallback) {
+    SimCameraOptions options;
+    options.captureMs = 600000;
+    addCamera(options);
+    sdk::SdkHandle handle = openInitialised();
+    std::atomic<bool> stopped{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> closed{false};
+    std::atomic<int> afterClose{0};
+    recorder.setHook([&](const sdk::ImageInfo* images, std::uint32_t, const std::uint32_t*,
+                         const sdk::CaptureError*) {
+        if (closed) {
+            ++afterClose;
+        }
+        if (images != nullptr && !stopped.exchange(true)) {
+            sdk::sdkStopCapture(handle);
+            while (!release) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+    });
+    ASSERT_EQ(sdk::sdkStartCapture(handle, 1, 3, 1, 1, 0, 1, &CaptureRecorder::callback, &recorder),
+              CAMX_OK);
+    ASSERT_TRUE(recorder.waitForFrames(1));
+    std::atomic<CamxStatus> closeStatus{0xFFFF};
+    std::thread closer([&]() {
+        closeStatus = sdk::sdkCloseDevice(handle);
+        closed = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(sdk::kTeardownThreadWaitMs + 1000));
+    release = true;
+    closer.join();
+    EXPECT_EQ(closeStatus.load(), CAMX_OK);
+    EXPECT_EQ(sdk::sdkCheckHandle(handle), CAMX_INVALID_HANDLE);
+    // Give an abandoned thread the chance to misbehave before the recorder is checked.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(afterClose.load(), 0);
 }
 
 }  // namespace
