@@ -3,7 +3,7 @@
 writing the same bytes, heap allocations per request, start-up time and resident memory.
 See bench/README.md. Figures are printed, never asserted.
 
-    bench/service_bench.py --build build-bench [--path /1.0/info] [--seconds 10] [--rounds 3]
+    bench/service_bench.py --build build-bench [--path /1.0/info] [--seconds 5] [--rounds 8]
 """
 
 import argparse
@@ -104,6 +104,21 @@ def allocations_per_request(url, seconds, counts):
     return (after[0] - before[0]) / total, (after[1] - before[1]) / total, total
 
 
+def cpu_seconds(pid):
+    """User and system CPU time a process used so far."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def measured(url, pid, seconds):
+    """wrk against url; returns (requests per second, server CPU microseconds per request,
+    wrk's error notes)."""
+    before = cpu_seconds(pid)
+    rate, total, notes = wrk(url, seconds)
+    return rate, 1e6 * (cpu_seconds(pid) - before) / total, notes
+
+
 def throughput(args, bare_program, path):
     with ocutest.Service(simulator=False, tls=False) as service:
         request = f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{service.http_port}\r\n\r\n"
@@ -113,22 +128,34 @@ def throughput(args, bare_program, path):
             same = ocutest.raw_exchange(bare.port, request.encode(), one_response=True)
             print(f"answer of {path}: {len(answer)} bytes; bare server sends the same bytes: "
                   f"{same == answer}")
-            service_rates, bare_rates = [], []
+            targets = {
+                "service": (service.url(path), service.process.pid),
+                "bare": (f"http://127.0.0.1:{bare.port}{path}", bare.process.pid),
+            }
+            for url, _ in targets.values():
+                wrk(url, 1)  # warm up
+            results = {name: [] for name in targets}
+            ratios = []
             for round_number in range(args.rounds):
-                rate, _, notes = wrk(service.url(path), args.seconds)
-                service_rates.append(rate)
-                print(f"  round {round_number + 1}: service {rate:10.0f} req/s  {notes}")
-                rate, _, notes = wrk(f"http://127.0.0.1:{bare.port}{path}", args.seconds)
-                bare_rates.append(rate)
-                print(f"  round {round_number + 1}: bare    {rate:10.0f} req/s  {notes}")
+                # Alternate the order, so that a change of the machine's load does not always
+                # favour the same server; compare each round's pair, measured back to back.
+                order = list(targets) if round_number % 2 == 0 else list(reversed(targets))
+                for name in order:
+                    url, pid = targets[name]
+                    rate, cpu, notes = measured(url, pid, args.seconds)
+                    results[name].append((rate, cpu))
+                    print(f"  round {round_number + 1}: {name:7s} {rate:8.0f} req/s, "
+                          f"server CPU {cpu:6.1f} us/request  {notes}")
+                ratios.append(results["service"][-1][0] / results["bare"][-1][0])
             rss, hwm = resident_kib(service.process.pid)
         finally:
             bare.close()
-    service_rate = statistics.median(service_rates)
-    bare_rate = statistics.median(bare_rates)
-    print(f"throughput (median of {args.rounds}, wrk -t2 -c5 -d{args.seconds}s): "
-          f"service {service_rate:.0f} req/s, bare {bare_rate:.0f} req/s, "
-          f"ratio {100 * service_rate / bare_rate:.1f} %")
+    for name, values in results.items():
+        print(f"{name:7s}: median {statistics.median(v[0] for v in values):.0f} req/s, "
+              f"server CPU {statistics.median(v[1] for v in values):.1f} us/request")
+    print(f"throughput ratio service/bare (wrk -t2 -c5 -d{args.seconds}s, {args.rounds} paired "
+          f"rounds): median {100 * statistics.median(ratios):.1f} %, "
+          f"range {100 * min(ratios):.1f} to {100 * max(ratios):.1f} %")
     print(f"service memory after the runs: VmRSS {rss} KiB, VmHWM {hwm} KiB")
 
 
@@ -189,8 +216,8 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", default=os.path.join(ROOT, "build-bench"))
     parser.add_argument("--path", default="/1.0/info")
-    parser.add_argument("--seconds", type=int, default=10)
-    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--seconds", type=int, default=5)
+    parser.add_argument("--rounds", type=int, default=8)
     parser.add_argument("--starts", type=int, default=10)
     args = parser.parse_args()
     build = os.path.abspath(args.build)

@@ -30,8 +30,11 @@ namespace lensws {
 // also reads past the end of request URIs shorter than the protected prefix.
 //
 // Keep-alive stays off (CivetWeb's default): each of the five workers serves one connection
-// at a time, so an idle keep-alive connection would hold a worker that other clients wait for,
-// and a preview stream ends by closing its connection.
+// at a time, so an idle keep-alive connection would hold a worker that other clients wait for;
+// a preview stream ends by closing its connection; and a JSON answer goes out in several writes
+// (header, then 536-byte pieces), which on a kept-alive connection meet the client's delayed
+// acknowledgement and wait about 40 ms each. Without keep-alive the closing of the connection
+// sends what is left at once.
 std::vector<std::string> serverOptions(const ServiceConfiguration& configuration);
 
 // The hide_files_patterns value hiding the files named by these paths and their ".tmp"
