@@ -2,8 +2,9 @@
 
 // The byte areas of one open device. Replies are read straight into them and handed out as
 // views that stay valid until the next call on the device that uses the same area. They grow on
-// demand and never shrink: sized once when the device is set up (for a 640 x 480 camera) and
-// again for the frame size the camera reports when it is initialised.
+// demand and never shrink: sized when the device is set up (for a 640 x 480 camera), again for
+// the frame size the camera reports when it is initialised, and by any data phase larger than
+// its area.
 
 #include <cstdint>
 
@@ -21,9 +22,8 @@ struct DeviceBuffers {
     // Live frames polled by the capture thread: kept apart from `stream`, so that frames handed
     // to the capture callback are not overwritten by a caller's request meanwhile.
     DataBuffer captureStream;
-    // [0] result images; [1] result images with data, whose entries also hold a template each.
-    DataBuffer resultImages[2];
-    DataBuffer general;  // device information, configuration, ISO records, candidates
+    DataBuffer resultImages[2];  // [0] result images, [1] result images with data
+    DataBuffer general;          // device information, configuration, ISO records, candidates
 
     // Makes every area large enough for frames of `width` x `height`. False when the memory
     // cannot be had or the frame size is beyond any camera's (the sizes computed would
