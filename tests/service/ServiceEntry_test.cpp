@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "FakeServiceManager.h"
@@ -79,6 +81,34 @@ TEST_F(ServiceEntryTest, OtherControlsAreIgnored) {
     }
     EXPECT_FALSE(stopRequested);
     EXPECT_TRUE(manager.reports.empty());
+}
+
+// The control handler runs on the dispatcher's control thread while the service body runs:
+// the stop it reports must end the body's wait, and both status reports must reach the manager.
+int waitingBody() {
+    while (!stopRequested) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 0;
+}
+
+TEST(ServiceEntryConcurrency, StopFromTheControlThreadEndsTheRunningBody) {
+    FakeClock clock;
+    FakeServiceManager manager(clock);
+    bindServiceEntry(&manager, &waitingBody);
+    stopRequested = true;
+    std::thread entry([] { serviceMain(); });
+    // The entry clears the flag before it runs the body; stop only once the body runs.
+    while (stopRequested) {
+        std::this_thread::yield();
+    }
+    std::thread control([] { serviceControlHandler(platform::kServiceControlStop); });
+    control.join();
+    entry.join();
+    EXPECT_TRUE(stopRequested);
+    EXPECT_EQ(manager.reports,
+              (std::vector<ServiceState>{ServiceState::Running, ServiceState::Stopped}));
+    stopRequested = false;
 }
 
 }  // namespace
