@@ -31,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         image.size != sizes.size) {
         std::abort();
     }
-    if (sizes.size > 0 &&
-        sdk::decodeImageRecord(block, out.data(), out.size() - 1, &image) !=
-            CAMX_NOT_ENOUGH_BUFFER) {
+    if (sizes.size > 0 && sdk::decodeImageRecord(block, out.data(), out.size() - 1, &image) !=
+                              CAMX_NOT_ENOUGH_BUFFER) {
         std::abort();
     }
     return 0;
