@@ -5,7 +5,9 @@
 // and a monitor thread watching the modem lines while the port is open.
 //
 // There is no drain-and-reset recovery on serial lines: the protocol discards pending input
-// before every command instead.
+// before every command instead. A terminal's queues belong to the kernel, so the camera's
+// 0xAB000-byte queue sizes have nothing to set; line events are watched by sampling the
+// modem lines (platform::LineEventMonitor) rather than through an event mask.
 
 #include <cstdint>
 
