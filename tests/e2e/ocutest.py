@@ -24,6 +24,10 @@ Environment:
     OCU_BIN_DIR          folder of the programs (set by ctest)
 
 A Service checks, when it stops, that the service printed no sanitizer report.
+
+Besides Service and Simulator: raw_exchange() sends raw bytes to any loopback port,
+make_certificate() and write_password_file() make the home's secrets, free_port() and
+program() find ports and built programs.
 """
 
 import hashlib
