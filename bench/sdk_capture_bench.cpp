@@ -41,6 +41,7 @@ struct FrameCounter {
     std::uint32_t lastStatus = 0;
     Clock::time_point first;
     Clock::time_point last;
+    double longestGap = 0;  // seconds between two frames
 
     static void callback(void* context, const sdk::ImageInfo* images, std::uint32_t,
                          const std::uint32_t* status, const sdk::CaptureError*) {
@@ -48,10 +49,14 @@ struct FrameCounter {
         {
             std::lock_guard<std::mutex> lock(counter.mutex);
             if (images != nullptr) {
-                counter.last = Clock::now();
+                const Clock::time_point now = Clock::now();
                 if (counter.frames++ == 0) {
-                    counter.first = counter.last;
+                    counter.first = now;
+                } else {
+                    const double gap = std::chrono::duration<double>(now - counter.last).count();
+                    counter.longestGap = gap > counter.longestGap ? gap : counter.longestGap;
                 }
+                counter.last = now;
             }
             if (status != nullptr) {
                 counter.lastStatus = *status;
@@ -86,6 +91,7 @@ void captureThroughput(benchmark::State& state, LinkSetup link) {
     }
     double framesPerSecond = 0;
     double cpuPerFrame = 0;
+    double longestGap = 0;
     for (auto _ : state) {
         FrameCounter counter;
         if (sdk::sdkStartCapture(handle, 1, 3, 1, 1, 0, 1, &FrameCounter::callback, &counter) !=
@@ -108,10 +114,12 @@ void captureThroughput(benchmark::State& state, LinkSetup link) {
         state.SetIterationTime(window);
         framesPerSecond = link.frames / window;
         cpuPerFrame = cpu / link.frames;
+        longestGap = counter.longestGap;
     }
     state.counters["frames_per_s"] = framesPerSecond;
     state.counters["sdk_cpu_ms_per_frame"] = cpuPerFrame * 1000.0;
     state.counters["bytes_per_s"] = framesPerSecond * (640.0 * 480.0 + 10.0);
+    state.counters["longest_gap_ms"] = longestGap * 1000.0;
     sdk::sdkCloseDevice(handle);
 }
 
