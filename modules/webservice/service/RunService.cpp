@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "camera/CameraHolder.h"
 #include "service/ServiceConfiguration.h"
 #include "service/ServiceRuntime.h"
 #include "service/SignalHandler.h"
@@ -34,6 +35,15 @@ int runService(std::FILE* out) {
         std::fflush(out);
         return 1;
     }
+
+    vantrel_camera::CameraConnection camera;
+    if (!vantrel_camera::parseCameraConnection(configuration.camera, camera, problem)) {
+        std::fprintf(out, "%s\n", problem.c_str());
+        std::fflush(out);
+        return 1;
+    }
+    // The camera is connected on first use; it must know how it is attached before any request.
+    vantrel_camera::CameraHolder::instance().setConnection(camera);
 
     ServiceRuntime runtime(configuration, out);
     try {

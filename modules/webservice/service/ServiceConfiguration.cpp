@@ -73,6 +73,8 @@ bool ServiceConfiguration::apply(const ConfigFile& file, const std::string& home
     passwordFile = std::move(password);
     digestDomain = file.get("DIGEST_DOMAIN");
     tokenFile = std::move(token);
+    camera = {file.get("CAMERA_CONNECTION"), file.get("CAMERA_SERIAL_PORT"),
+              file.get("CAMERA_BAUD_RATE"), file.get("CAMERA_FLOW_CONTROL")};
     configFile = file.fileName();
     return true;
 }

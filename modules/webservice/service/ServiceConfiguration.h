@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "camera/CameraConnection.h"
+
 namespace lensws {
 
 class ConfigFile;
@@ -15,6 +17,9 @@ class ConfigFile;
 //   HTPASSWD_FILE            passwordFile       home + "/" + value
 //   DIGEST_DOMAIN            digestDomain       as written
 //   TOKEN_FILE               tokenFile          home + "/" + value
+//
+// and how the camera is attached, kept as written and checked when the service starts:
+//   CAMERA_CONNECTION, CAMERA_SERIAL_PORT, CAMERA_BAUD_RATE, CAMERA_FLOW_CONTROL   camera
 //
 // The home is OCUSERVICE_HOME, or the working directory when it is unset or empty. A key
 // missing from a file that was read gives the empty text. Without a readable file the defaults
@@ -31,6 +36,7 @@ struct ServiceConfiguration {
     std::string passwordFile = "resource/password";
     std::string digestDomain = "administration";
     std::string tokenFile = "resource/tokens.ini";
+    vantrel_camera::CameraConnectionText camera;  // empty texts: a USB camera
     // The file the settings came from; empty when none was read.
     std::string configFile;
 
