@@ -173,6 +173,19 @@ TEST_F(CameraHolderTest, CameraWhoseInformationFailsIsClosedAndTheNextTried) {
     EXPECT_EQ(good.state("open"), "1");
 }
 
+TEST_F(CameraHolderTest, BinocularCameraKeptWhenALaterCameraFails) {
+    SimCamera& broken = addCamera(serialNumbered(1));
+    SimCamera& bino = addCamera(serialNumbered(2, "bino"));
+    ASSERT_EQ(broken.control("fail 1005 1008"), "ok");
+    // Binocular first, then the monocular one whose information cannot be read.
+    CameraHolder holder(reordering(ReorderingCamera::Order::Reversed));
+    ASSERT_EQ(holder.connectCamera(&countBusy, &busy), CAMX_OK);
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(holder.camera()->isBinocular(), 1);
+    EXPECT_EQ(bino.state("open"), "1");
+    EXPECT_TRUE(released(broken));
+}
+
 TEST_F(CameraHolderTest, LastFailureIsReturned) {
     SimCamera& broken = addCamera(serialNumbered(1));
     ASSERT_EQ(broken.control("fail 1005 1008"), "ok");
