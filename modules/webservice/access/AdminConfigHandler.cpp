@@ -1,9 +1,9 @@
 #include "access/AdminConfigHandler.h"
 
 #include "access/AccessTokenStore.h"
-#include "access/RequestAnswer.h"
-#include "access/RequestPath.h"
+#include "web/RequestAnswer.h"
 #include "web/RequestDocument.h"
+#include "web/RequestPath.h"
 
 namespace lensws {
 

@@ -1,7 +1,7 @@
 #include "access/PasswordHandler.h"
 
-#include "access/RequestAnswer.h"
 #include "web/QueryParameter.h"
+#include "web/RequestAnswer.h"
 
 namespace lensws {
 

@@ -1,10 +1,10 @@
 #include "access/TokenHandler.h"
 
 #include "access/AccessTokenStore.h"
-#include "access/RequestAnswer.h"
-#include "access/RequestPath.h"
 #include "platform/Uuid.h"
 #include "web/QueryParameter.h"
+#include "web/RequestAnswer.h"
+#include "web/RequestPath.h"
 
 namespace lensws {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "access/AccessTokenStore.h"
-#include "access/RequestAnswer.h"
 #include "web/InlineAllocator.h"
+#include "web/RequestAnswer.h"
 #include "web/TextList.h"
 
 namespace lensws {

@@ -1,6 +1,6 @@
 #include "capture/InitializeHandler.h"
 
-#include "access/RequestAnswer.h"
+#include "web/RequestAnswer.h"
 
 namespace lensws {
 

@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "access/AccessTokenStore.h"
-#include "access/RequestAnswer.h"
-#include "access/RequestPath.h"
+#include "web/RequestAnswer.h"
 #include "web/RequestDocument.h"
+#include "web/RequestPath.h"
 
 namespace lensws {
 

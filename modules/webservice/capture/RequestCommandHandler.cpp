@@ -1,7 +1,7 @@
 #include "capture/RequestCommandHandler.h"
 
-#include "access/RequestAnswer.h"
-#include "access/RequestPath.h"
+#include "web/RequestAnswer.h"
+#include "web/RequestPath.h"
 
 namespace lensws {
 

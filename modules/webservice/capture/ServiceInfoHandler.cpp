@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "access/RequestAnswer.h"
-#include "access/RequestPath.h"
 #include "web/InlineAllocator.h"
 #include "web/MetaData.h"
+#include "web/RequestAnswer.h"
+#include "web/RequestPath.h"
 
 namespace lensws {
 

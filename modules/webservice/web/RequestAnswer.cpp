@@ -1,4 +1,4 @@
-#include "access/RequestAnswer.h"
+#include "web/RequestAnswer.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "access/RequestPath.h"
+#include "web/RequestPath.h"
 
 #include <civetweb.h>
 
