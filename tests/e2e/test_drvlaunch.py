@@ -134,8 +134,16 @@ class DrvlaunchTest(unittest.TestCase):
         program = self.package(folder, installers=())
         self.stub(folder, 64, stub_script(0, extra="echo installer speaking\n"))
         out, _ = self.run_launcher(program)
-        self.assertIn(
-            b"CreateProcess succeeded\ninstaller speaking\nProcess finished.\n", out
+        # The installer runs beside the launcher from the moment it is started, so its line may
+        # come before or after "CreateProcess succeeded"; it always comes after the bitness line
+        # and before "Process finished.", and no line is torn apart.
+        lines = out.split(b"\n")
+        self.assertIn(b"installer speaking", lines)
+        speaking = lines.index(b"installer speaking")
+        self.assertLess(lines.index(OS_64.rstrip("\n").encode()), speaking)
+        self.assertLess(speaking, lines.index(b"Process finished."))
+        self.assertLess(
+            lines.index(b"CreateProcess succeeded"), lines.index(b"Process finished.")
         )
 
     def test_installer_ended_by_a_signal(self):
