@@ -150,6 +150,21 @@ std::uint32_t unitState(sd_bus* bus, const std::string& name, UnitState& state) 
     return status;
 }
 
+// Connects to the manager and loads the unit of an existing service: the steps every
+// operation on an installed service begins with.
+std::uint32_t loadExistingUnit(Bus& bus, const std::string& name, UnitState& unit) {
+    if (std::uint32_t error = openManager(bus)) {
+        return error;
+    }
+    if (!validServiceName(name)) {
+        return kInvalidName;
+    }
+    if (std::uint32_t error = unitState(bus.get(), name, unit)) {
+        return error;
+    }
+    return unit.load == "not-found" ? kServiceDoesNotExist : kSuccess;
+}
+
 ServiceStatus statusOf(const UnitState& unit) {
     ServiceStatus status;
     if (unit.active == "active" || unit.active == "reloading") {
@@ -349,18 +364,9 @@ std::uint32_t SystemdServiceManager::install(const ServiceDefinition& service) {
 
 std::uint32_t SystemdServiceManager::start(const std::string& name) {
     Bus bus;
-    if (std::uint32_t error = openManager(bus)) {
-        return error;
-    }
-    if (!validServiceName(name)) {
-        return kInvalidName;
-    }
     UnitState unit;
-    if (std::uint32_t error = unitState(bus.get(), name, unit)) {
+    if (std::uint32_t error = loadExistingUnit(bus, name, unit)) {
         return error;
-    }
-    if (unit.load == "not-found") {
-        return kServiceDoesNotExist;
     }
     if (unit.load == "masked") {
         return kServiceDisabled;
@@ -373,18 +379,9 @@ std::uint32_t SystemdServiceManager::start(const std::string& name) {
 
 std::uint32_t SystemdServiceManager::query(const std::string& name, ServiceStatus& status) {
     Bus bus;
-    if (std::uint32_t error = openManager(bus)) {
-        return error;
-    }
-    if (!validServiceName(name)) {
-        return kInvalidName;
-    }
     UnitState unit;
-    if (std::uint32_t error = unitState(bus.get(), name, unit)) {
+    if (std::uint32_t error = loadExistingUnit(bus, name, unit)) {
         return error;
-    }
-    if (unit.load == "not-found") {
-        return kServiceDoesNotExist;
     }
     status = statusOf(unit);
     return kSuccess;
@@ -392,18 +389,9 @@ std::uint32_t SystemdServiceManager::query(const std::string& name, ServiceStatu
 
 std::uint32_t SystemdServiceManager::sendStop(const std::string& name, ServiceStatus& status) {
     Bus bus;
-    if (std::uint32_t error = openManager(bus)) {
-        return error;
-    }
-    if (!validServiceName(name)) {
-        return kInvalidName;
-    }
     UnitState unit;
-    if (std::uint32_t error = unitState(bus.get(), name, unit)) {
+    if (std::uint32_t error = loadExistingUnit(bus, name, unit)) {
         return error;
-    }
-    if (unit.load == "not-found") {
-        return kServiceDoesNotExist;
     }
     if (statusOf(unit).state == ServiceState::Stopped) {
         return kServiceNotActive;
