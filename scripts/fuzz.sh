@@ -15,5 +15,6 @@ for fuzzer in "$root"/build-fuzz/bin/*_fuzz; do
   seeds=()
   [ -d "$root/tests/fuzz/seeds/$name" ] && seeds+=("$root/tests/fuzz/seeds/$name")
   echo "== $name for ${seconds}s"
-  "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
+  UBSAN_OPTIONS=suppressions="$root/tests/fuzz/ubsan.supp":print_stacktrace=1 \
+    "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
 done
