@@ -12,6 +12,7 @@
 #include <string>
 
 #include "CapturedOutput.h"
+#include "ServiceHomeFixture.h"
 #include "TempDirectory.h"
 #include "camera/CameraHolder.h"
 #include "service/RunService.h"
@@ -82,29 +83,7 @@ TEST(CameraConnectionSettingTest, MissingKeysOrFileMeanAUsbCamera) {
     EXPECT_EQ(connection.kind, CameraConnection::Kind::Usb);
 }
 
-class CameraConnectionStartTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* saved = std::getenv("OCUSERVICE_HOME");
-        hadHome_ = saved != nullptr;
-        savedHome_ = saved ? saved : "";
-        setenv("OCUSERVICE_HOME", home.path().c_str(), 1);
-        stopRequested = false;
-    }
-    void TearDown() override {
-        hadHome_ ? setenv("OCUSERVICE_HOME", savedHome_.c_str(), 1) : unsetenv("OCUSERVICE_HOME");
-        for (int signal : {SIGINT, SIGILL, SIGFPE, SIGSEGV, SIGTERM}) {
-            std::signal(signal, SIG_DFL);
-        }
-        stopRequested = false;
-    }
-
-    TempDirectory home;
-
-private:
-    bool hadHome_ = false;
-    std::string savedHome_;
-};
+class CameraConnectionStartTest : public testing::ServiceHomeFixture {};
 
 TEST_F(CameraConnectionStartTest, BadValueStopsTheStartWithItsMessage) {
     home.write("config.ini",

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CapturedOutput.h"
+#include "ServiceHomeFixture.h"
 #include "TempDirectory.h"
 #include "service/RouteTable.h"
 #include "service/RunService.h"
@@ -156,29 +157,7 @@ TEST(ServiceRuntimeTest, PortInUseThrowsTheBindMessageAndKeepsWhatWasBuiltForShu
 }
 
 // runService itself: the configuration from OCUSERVICE_HOME, the run loop and the messages.
-class RunServiceTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* saved = std::getenv("OCUSERVICE_HOME");
-        hadHome_ = saved != nullptr;
-        savedHome_ = saved ? saved : "";
-        setenv("OCUSERVICE_HOME", home.path().c_str(), 1);
-        stopRequested = false;
-    }
-    void TearDown() override {
-        hadHome_ ? setenv("OCUSERVICE_HOME", savedHome_.c_str(), 1) : unsetenv("OCUSERVICE_HOME");
-        for (int signal : {SIGINT, SIGILL, SIGFPE, SIGSEGV, SIGTERM}) {
-            std::signal(signal, SIG_DFL);
-        }
-        stopRequested = false;
-    }
-
-    TempDirectory home;
-
-private:
-    bool hadHome_ = false;
-    std::string savedHome_;
-};
+class RunServiceTest : public testing::ServiceHomeFixture {};
 
 TEST_F(RunServiceTest, RunsUntilStopRequestedThenSaysByeAndReleasesThePool) {
     int port = freePort();
