@@ -3,6 +3,7 @@
 // suites also run under ThreadSanitizer.
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 #include <vector>
@@ -43,7 +44,7 @@ protected:
 
 TEST_F(SdkCaptureConcurrency, RequestThreadsBesideTheCaptureThread) {
     SimCameraOptions options;
-    options.captureMs = 2000;
+    options.captureMs = 4000;
     addCamera(options);
     sdk::SdkHandle handle = openInitialised();
     std::atomic<int> fromCallback{0};
@@ -79,7 +80,12 @@ TEST_F(SdkCaptureConcurrency, RequestThreadsBesideTheCaptureThread) {
             config.add(sdk::sdkGetCameraConfig(handle, &cameraConfig));
         }
     });
+    // The camera hands each frame out once, so this thread joins only after the capture thread
+    // has had one; racing it from the start, it can take every frame on a loaded machine.
     requests.emplace_back([&]() {
+        while (!done && fromCallback.load() == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         while (!done) {
             const sdk::ImageInfo* images = nullptr;
             std::uint32_t count = 0;
@@ -111,6 +117,7 @@ TEST_F(SdkCaptureConcurrency, RequestThreadsBesideTheCaptureThread) {
     }
     EXPECT_GT(info.calls.load(), 0);
     EXPECT_GT(config.calls.load(), 0);
+    EXPECT_GT(stream.calls.load(), 0);
 }
 
 TEST_F(SdkCaptureConcurrency, StopWhileRequestsRun) {
