@@ -63,15 +63,23 @@ void SessionManager::unregisterSession(const char* id) {
     }
 }
 
-ResultStatus SessionManager::acquireLock(const char* id) {
-    std::lock_guard<std::mutex> hold(guard_);
-    int index = -1;
-    ResultStatus found = findSession(id, true, index);
+ResultStatus SessionManager::findFreeOrHeldBy(const char* id, int& index) {
+    const ResultStatus found = findSession(id, true, index);
     if (found != ResultStatus::success) {
         return found;
     }
     if (ownerIsValid() && lock_.ownerSlot != index) {
         return ResultStatus::lockHeldByAnother;
+    }
+    return ResultStatus::success;
+}
+
+ResultStatus SessionManager::acquireLock(const char* id) {
+    std::lock_guard<std::mutex> hold(guard_);
+    int index = -1;
+    const ResultStatus found = findFreeOrHeldBy(id, index);
+    if (found != ResultStatus::success) {
+        return found;
     }
     takeLock(index);
     return ResultStatus::success;
@@ -80,12 +88,9 @@ ResultStatus SessionManager::acquireLock(const char* id) {
 ResultStatus SessionManager::releaseLock(const char* id) {
     std::lock_guard<std::mutex> hold(guard_);
     int index = -1;
-    ResultStatus found = findSession(id, true, index);
+    const ResultStatus found = findFreeOrHeldBy(id, index);
     if (found != ResultStatus::success) {
         return found;
-    }
-    if (ownerIsValid() && lock_.ownerSlot != index) {
-        return ResultStatus::lockHeldByAnother;
     }
     lock_.ownerSlot = -1;
     return ResultStatus::success;

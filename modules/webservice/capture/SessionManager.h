@@ -53,6 +53,8 @@ public:
 private:
     // The helpers below expect `guard_` to be held.
     ResultStatus findSession(const char* id, bool touch, int& index);
+    // Finds the session and refuses when another live session holds the lock.
+    ResultStatus findFreeOrHeldBy(const char* id, int& index);
     ResultStatus checkSlot(int index, const char* id, bool touch);
     bool isExpired(std::int64_t lastAccess, std::int64_t now) const;
     void purgeExpired();
