@@ -15,6 +15,7 @@
 
 #include "sdk/Sdk.h"
 #include "sdk/SimCamera.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ struct FrameCounter {
 };
 
 void captureThroughput(benchmark::State& state, LinkSetup link) {
-    simtest::TempDir dir;
+    testsupport::TempDir dir;
     simtest::useDeviceDirectory(dir.path());
     sdk::sdkInit();
     simtest::SimCameraOptions options;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "access/AccessTokenStore.h"
-#include "access/TempDir.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

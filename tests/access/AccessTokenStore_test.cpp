@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "access/Base64.h"
-#include "access/TempDir.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

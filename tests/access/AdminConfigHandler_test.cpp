@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "access/AccessTokenStore.h"
-#include "access/TempDir.h"
 #include "access/TestServer.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

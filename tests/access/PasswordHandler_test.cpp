@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "access/TempDir.h"
 #include "access/TestServer.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

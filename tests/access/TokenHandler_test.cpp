@@ -8,9 +8,9 @@
 
 #include "access/AccessTokenStore.h"
 #include "access/Base64.h"
-#include "access/TempDir.h"
 #include "access/TestServer.h"
 #include "access/TokensHandler.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

@@ -5,10 +5,10 @@
 #include <set>
 
 #include "access/AccessTokenStore.h"
-#include "access/TempDir.h"
 #include "capture/HandlerFixture.h"
 #include "capture/LockHandler.h"
 #include "capture/WellFormedUuid.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {

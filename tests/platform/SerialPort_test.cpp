@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "platform/PtyPair.h"
-#include "platform/TempDir.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ protected:
 };
 
 TEST(SerialPortOpenTest, MissingNonTerminalAndTakenPortsAreTold) {
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     SerialPort port;
     EXPECT_EQ(port.open(dir.file("ttyNONE")), SerialOpenResult::NotFound);
     EXPECT_EQ(port.open(dir.file("no-dir/ttyS0")), SerialOpenResult::NotFound);

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "platform/FakeUsbDevice.h"
-#include "platform/TempDir.h"
 #include "platform/UsbWire.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ TEST(UsbDeviceDirectoryTest, NamesCarryIdentifiersSerialAndClass) {
 }
 
 TEST(UsbDeviceDirectoryTest, ListingKeepsCameraSocketsOnlyInNameOrder) {
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     const std::string b = platform::deviceInterfaceName(0x2E4B, 0x2002, "B");
     const std::string a = platform::deviceInterfaceName(0x2E4B, 0x2001, "A");
     fakes::FakeUsbDevice second(dir.file(b));
@@ -80,7 +80,7 @@ TEST(UsbDeviceDirectoryTest, ListingKeepsCameraSocketsOnlyInNameOrder) {
 }
 
 TEST(UsbDeviceDirectoryTest, AMissingDirectoryHoldsNoDevices) {
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     std::vector<std::string> paths{"stale"};
     EXPECT_EQ(platform::listDeviceInterfaces(dir.file("absent"), paths),
               platform::EnumerationResult::Ok);
@@ -88,7 +88,7 @@ TEST(UsbDeviceDirectoryTest, AMissingDirectoryHoldsNoDevices) {
 }
 
 TEST(UsbDeviceDirectoryTest, AnUnreadableDirectoryFails) {
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     std::vector<std::string> paths;
     if (geteuid() == 0) {
         GTEST_SKIP() << "root reads every directory";

@@ -8,8 +8,8 @@
 #include <fstream>
 
 #include "platform/FakeUsbDevice.h"
-#include "platform/TempDir.h"
 #include "platform/UsbWire.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ UsbIoResult setTimeout(UsbDriver& driver, std::uint32_t ms) {
 
 class UsbDriverTest : public ::testing::Test {
 protected:
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     std::string path =
         dir.file("usb#vid_2e4b&pid_2001#T1#" + std::string(wire::kInterfaceClassGuid));
 };

@@ -6,9 +6,9 @@
 #include <fstream>
 
 #include "platform/PtyPair.h"
-#include "platform/TempDir.h"
 #include "sdk/Exchange.h"
 #include "sdk/FakeTransport.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ protected:
 };
 
 TEST(CCommUARTOpenTest, OpenMapsPortErrors) {
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     sdk::CCommUART uart;
     ASSERT_TRUE(uart.initialise());
     EXPECT_EQ(uart.baudRate(), 115200u);

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "platform/FakeUsbDevice.h"
-#include "platform/TempDir.h"
 #include "platform/UsbWire.h"
 #include "sdk/Exchange.h"
 #include "sdk/FakeTransport.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ protected:
         return lines;
     }
 
-    fakes::TempDir dir;
+    testsupport::TempDir dir;
     std::string path =
         dir.file("usb#vid_2e4b&pid_2001#S#" + std::string(platform::usbwire::kInterfaceClassGuid));
     fakes::FakeUsbDevice device{path};

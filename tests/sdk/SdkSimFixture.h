@@ -13,6 +13,7 @@
 
 #include "sdk/Sdk.h"
 #include "sdk/SimCamera.h"
+#include "support/TempDir.h"
 
 namespace simtest {
 
@@ -75,7 +76,7 @@ protected:
         ASSERT_EQ(sdk::sdkSetConfig(config), CAMX_OK);
     }
 
-    TempDir dir;
+    testsupport::TempDir dir;
     std::vector<std::unique_ptr<SimCamera>> cameras;
 };
 

@@ -7,7 +7,6 @@
 // Header-only, so that the SDK's and the camera's tests share it.
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
@@ -27,20 +26,6 @@
 #include <vector>
 
 namespace simtest {
-
-// A fresh directory under /tmp, removed with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 struct SimCameraOptions {
     std::string model = "mono";  // or "bino"
@@ -93,10 +78,6 @@ void useDeviceDirectory(const std::string& path);
 
 namespace detail {
 
-inline int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
-    return ::remove(path);
-}
-
 inline std::string hex(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%x", value);
@@ -119,18 +100,6 @@ inline int connectControl(const std::string& path) {
 }
 
 }  // namespace detail
-
-inline TempDir::TempDir() {
-    char pattern[] = "/tmp/ocusdk-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    path_ = made != nullptr ? made : "";
-}
-
-inline TempDir::~TempDir() {
-    if (!path_.empty()) {
-        ::nftw(path_.c_str(), detail::removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-    }
-}
 
 inline void useDeviceDirectory(const std::string& path) {
     ::setenv("OCUSERVICE_DEVICE_DIR", path.c_str(), 1);

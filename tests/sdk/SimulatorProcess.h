@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/TempDir.h"
 #include "platform/UsbDeviceDirectory.h"
+#include "support/TempDir.h"
 
 namespace fakes {
 
@@ -130,7 +130,7 @@ private:
     }
 
     Link link_;
-    TempDir dir_;
+    testsupport::TempDir dir_;
     pid_t pid_ = -1;
     bool ready_ = false;
 };

@@ -13,17 +13,17 @@
 
 #include "CapturedOutput.h"
 #include "ServiceHomeFixture.h"
-#include "TempDirectory.h"
 #include "camera/CameraHolder.h"
 #include "service/RunService.h"
 #include "service/ServiceConfiguration.h"
 #include "service/StopFlag.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {
 
 using testing::CapturedOutput;
-using testing::TempDirectory;
+using testsupport::TempDir;
 using vantrel_camera::CameraConnection;
 using vantrel_camera::CameraHolder;
 
@@ -54,7 +54,7 @@ private:
 };
 
 TEST(CameraConnectionSettingTest, KeysAreReadWithTheOtherSettings) {
-    TempDirectory home;
+    TempDir home;
     home.write("config.ini",
                "CAMERA_CONNECTION = serial\n"
                "CAMERA_SERIAL_PORT = \"/dev/ttyUSB0\"\n"
@@ -70,7 +70,7 @@ TEST(CameraConnectionSettingTest, KeysAreReadWithTheOtherSettings) {
 }
 
 TEST(CameraConnectionSettingTest, MissingKeysOrFileMeanAUsbCamera) {
-    TempDirectory home;
+    TempDir home;
     ServiceConfiguration withoutFile;
     std::string problem;
     ASSERT_TRUE(withoutFile.load(home.path().c_str(), problem));

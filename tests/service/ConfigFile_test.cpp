@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "TempDirectory.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {
 
-using testing::TempDirectory;
+using testsupport::TempDir;
 
 class ConfigFileTest : public ::testing::Test {
 protected:
@@ -19,7 +19,7 @@ protected:
         return config.load(directory.write("config.ini", text).c_str(), predefined);
     }
 
-    TempDirectory directory;
+    TempDir directory;
     ConfigFile config;
 };
 

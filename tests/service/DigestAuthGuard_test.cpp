@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDirectory.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {
 
-using testing::TempDirectory;
+using testsupport::TempDir;
 
 TEST(DigestAuthGuardTest, FindsTheHashOfTheUserInTheRealm) {
-    TempDirectory directory;
+    TempDir directory;
     std::string path =
         directory.write("password",
                         "admin:other:00000000000000000000000000000000\n"
@@ -28,7 +28,7 @@ TEST(DigestAuthGuardTest, FindsTheHashOfTheUserInTheRealm) {
 }
 
 TEST(DigestAuthGuardTest, MissingOrMalformedFilesGiveNoHash) {
-    TempDirectory directory;
+    TempDir directory;
     std::string hash;
     EXPECT_FALSE(DigestAuthGuard::findHash(directory.file("absent"), "admin", "r", hash));
     EXPECT_FALSE(DigestAuthGuard::findHash(directory.path(), "admin", "r", hash));

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "TempDirectory.h"
 #include "service/ConfigFile.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {
 
-using testing::TempDirectory;
+using testsupport::TempDir;
 
 const char* const kFullFile =
     "SERVER_PORTS = 9000\n"
@@ -34,7 +34,7 @@ TEST(ServiceConfigurationTest, DefaultsAreTheBuiltInValues) {
 }
 
 TEST(ServiceConfigurationTest, LocatePrefersConfInTheHome) {
-    TempDirectory home;
+    TempDir home;
     EXPECT_EQ(ServiceConfiguration::locate(home.path().c_str()), home.file("config.ini"));
     home.write("config.ini", "A = 1\n");
     EXPECT_EQ(ServiceConfiguration::locate(home.path().c_str()), home.file("config.ini"));
@@ -51,7 +51,7 @@ TEST(ServiceConfigurationTest, LocateWithoutUsableHomeUsesTheWorkingDirectory) {
 }
 
 TEST(ServiceConfigurationTest, ApplyJoinsPathsToTheHome) {
-    TempDirectory home;
+    TempDir home;
     ConfigFile file;
     ASSERT_TRUE(file.load(home.write("config.ini", kFullFile).c_str()));
     ServiceConfiguration configuration;
@@ -67,7 +67,7 @@ TEST(ServiceConfigurationTest, ApplyJoinsPathsToTheHome) {
 }
 
 TEST(ServiceConfigurationTest, DotDocumentRootIsTheHomeAndMissingKeysAreEmpty) {
-    TempDirectory home;
+    TempDir home;
     ConfigFile file;
     ASSERT_TRUE(file.load(home.write("config.ini", "SERVER_DUCUMENT_ROOT = .\n").c_str()));
     ServiceConfiguration configuration;
@@ -81,7 +81,7 @@ TEST(ServiceConfigurationTest, DotDocumentRootIsTheHomeAndMissingKeysAreEmpty) {
 }
 
 TEST(ServiceConfigurationTest, JoinedPathMustFitTheBuffer) {
-    TempDirectory home;
+    TempDir home;
     const std::string base = "/opt";  // joined: "/opt/" + value
     ConfigFile file;
     std::string fits(ServiceConfiguration::kMaxPath - 1 - 5, 'f');
@@ -101,7 +101,7 @@ TEST(ServiceConfigurationTest, JoinedPathMustFitTheBuffer) {
 }
 
 TEST(ServiceConfigurationTest, LoadWithoutFileKeepsTheDefaults) {
-    TempDirectory home;
+    TempDir home;
     ServiceConfiguration configuration;
     std::string problem;
     ASSERT_TRUE(configuration.load(home.path().c_str(), problem));
@@ -111,7 +111,7 @@ TEST(ServiceConfigurationTest, LoadWithoutFileKeepsTheDefaults) {
 }
 
 TEST(ServiceConfigurationTest, LoadReadsConfBeforeTheHomeFile) {
-    TempDirectory home;
+    TempDir home;
     home.write("config.ini", "SERVER_PORTS = 1\n");
     home.write("conf/config.ini", "SERVER_PORTS=2\nTOKEN_FILE = t.ini\n");
     ServiceConfiguration configuration;
@@ -123,7 +123,7 @@ TEST(ServiceConfigurationTest, LoadReadsConfBeforeTheHomeFile) {
 }
 
 TEST(ServiceConfigurationTest, WithoutHomeTheWorkingDirectoryIsTheHome) {
-    TempDirectory home;
+    TempDir home;
     home.write("config.ini", "SERVER_DUCUMENT_ROOT = .\nTOKEN_FILE = t.ini\n");
     char previous[PATH_MAX];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
@@ -145,7 +145,7 @@ TEST(ServiceConfigurationTest, WithoutHomeTheWorkingDirectoryIsTheHome) {
 }
 
 TEST(ServiceConfigurationTest, OverlongHomeWithAFileInTheWorkingDirectoryRefusesToStart) {
-    TempDirectory cwd;
+    TempDir cwd;
     cwd.write("config.ini", "TOKEN_FILE = t.ini\n");
     char previous[PATH_MAX];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);

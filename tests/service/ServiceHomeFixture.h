@@ -10,8 +10,8 @@
 #include <csignal>
 #include <string>
 
-#include "TempDirectory.h"
 #include "service/StopFlag.h"
+#include "support/TempDir.h"
 
 namespace lensws::testing {
 
@@ -32,7 +32,7 @@ protected:
         stopRequested = false;
     }
 
-    TempDirectory home;
+    testsupport::TempDir home;
 
 private:
     bool hadHome_ = false;

@@ -16,16 +16,16 @@
 
 #include "CapturedOutput.h"
 #include "ServiceHomeFixture.h"
-#include "TempDirectory.h"
 #include "service/RouteTable.h"
 #include "service/RunService.h"
 #include "service/StopFlag.h"
+#include "support/TempDir.h"
 
 namespace lensws {
 namespace {
 
 using testing::CapturedOutput;
-using testing::TempDirectory;
+using testsupport::TempDir;
 
 const char* const kStatistics = "\nWSMemPool: Size: ";
 
@@ -74,7 +74,7 @@ std::string exchange(int port, const std::string& request) {
     return answer;
 }
 
-ServiceConfiguration configurationIn(const TempDirectory& home, int port) {
+ServiceConfiguration configurationIn(const TempDir& home, int port) {
     ServiceConfiguration configuration;
     configuration.listeningPorts = "127.0.0.1:" + std::to_string(port);
     configuration.documentRoot = home.path();
@@ -85,7 +85,7 @@ ServiceConfiguration configurationIn(const TempDirectory& home, int port) {
 }
 
 TEST(ServiceRuntimeTest, RegistersTheTwentyTwoRoutesInOrderAndServesThem) {
-    TempDirectory home;
+    TempDir home;
     int port = freePort();
     ServiceConfiguration configuration = configurationIn(home, port);
     CapturedOutput out;
@@ -135,7 +135,7 @@ TEST(ServiceRuntimeTest, RegistersTheTwentyTwoRoutesInOrderAndServesThem) {
 }
 
 TEST(ServiceRuntimeTest, PortInUseThrowsTheBindMessageAndKeepsWhatWasBuiltForShutdown) {
-    TempDirectory home;
+    TempDir home;
     Listener taken;
     ServiceConfiguration configuration = configurationIn(home, taken.port());
     CapturedOutput out;

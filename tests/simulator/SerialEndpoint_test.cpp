@@ -88,7 +88,7 @@ SimOptions serialOptions(const std::string& link) {
 
 class SerialEndpointTest : public ::testing::Test {
 protected:
-    test::TempDir links_;
+    testsupport::TempDir links_;
     std::string link() const { return links_.path() + "/ttyCAM0"; }
 };
 

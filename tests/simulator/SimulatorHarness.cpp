@@ -18,20 +18,6 @@ namespace ocusim::test {
 
 namespace wire = platform::usbwire;
 
-TempDir::TempDir() {
-    char pattern[] = "/tmp/ocusim-test-XXXXXX";
-    if (::mkdtemp(pattern) != nullptr) {
-        path_ = pattern;
-    }
-}
-
-TempDir::~TempDir() {
-    if (!path_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-}
-
 SimulatorHarness::SimulatorHarness(SimOptions options) {
     options.deviceDir = directory_.path();
     options.quiet = true;

@@ -13,21 +13,9 @@
 #include <vector>
 
 #include "simulator/Simulator.h"
+#include "support/TempDir.h"
 
 namespace ocusim::test {
-
-// A temporary directory removed with everything in it.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 class SimulatorHarness {
 public:
@@ -44,7 +32,7 @@ public:
     void stop();
 
 private:
-    TempDir directory_;
+    testsupport::TempDir directory_;
     std::unique_ptr<Simulator> simulator_;
     std::thread thread_;
     bool started_ = false;

@@ -26,7 +26,7 @@ namespace ocusim {
 namespace {
 
 using test::controlCommand;
-using test::TempDir;
+using testsupport::TempDir;
 
 const std::string kProgram = std::string(OCU_BIN_DIR) + "/ocucam-sim";
 const std::string kUsbName = "usb#vid_2e4b&pid_2001#P1#{573e8c73-0cb4-4471-a1bf-fab26c31d384}";

@@ -13,8 +13,7 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "ocu-access-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "ocu-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
@@ -30,6 +29,14 @@ public:
 
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+    // Writes `text` to `name` (directories created as needed) and returns its path.
+    std::string write(const std::string& name, const std::string& text) const {
+        std::string target = file(name);
+        std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+        std::ofstream(target, std::ios::binary) << text;
+        return target;
+    }
 
 private:
     std::string path_;
