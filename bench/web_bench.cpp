@@ -18,7 +18,7 @@
 #include "web/QueryParameter.h"
 #include "web/RequestBody.h"
 #include "web/RequestDocument.h"
-#include "web/ResultDocument.h"
+#include "web/TypicalAnswer.h"
 
 namespace {
 
@@ -51,29 +51,18 @@ void BM_TypicalAnswer(benchmark::State& state) {
     DiscardingSink sink;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        vtl_base_type::InlineAllocator<2048> pool;
-        lensws::ResultDocument result;
-        result.setStatus(lensws::ResultStatus::success);
-        lensws::MetaData info(pool);
-        info.addUint("sessionTimeout", 600);
-        info.addUint("lockStealingPreventionPeriod", 30);
-        lensws::MetadataItem preview(pool);
-        preview.setKey("livePreview");
-        lensws::ParameterDescriptor& d = preview.setDescriptor();
-        d.setName("livePreview");
-        d.setReadOnly(true);
-        d.addResource("http://localhost:8081/1.0/stream", "multipart/x-mixed-replace",
-                      "livePreview");
-        info.addItem(preview);
+        webtest::TypicalAnswer answer;
         lensws::JsonOutputStream counter;
         {
             lensws::JsonWriter writer(counter);
-            lensws::JsonResponder::writeResponseObject(writer, result, &info, nullptr);
+            lensws::JsonResponder::writeResponseObject(writer, answer.result, &answer.info,
+                                                       nullptr);
         }
         lensws::JsonOutputStream out(sink);
         {
             lensws::JsonWriter writer(out);
-            lensws::JsonResponder::writeResponseObject(writer, result, &info, nullptr);
+            lensws::JsonResponder::writeResponseObject(writer, answer.result, &answer.info,
+                                                       nullptr);
         }
         out.Flush();
         bytes += counter.count();

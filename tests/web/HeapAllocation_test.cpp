@@ -8,13 +8,11 @@
 #include <cstdlib>
 #include <new>
 
-#include "web/InlineAllocator.h"
 #include "web/JsonOutputStream.h"
 #include "web/JsonResponder.h"
 #include "web/JsonWriter.h"
-#include "web/MetaData.h"
-#include "web/ResultDocument.h"
 #include "web/TestServer.h"
+#include "web/TypicalAnswer.h"
 
 namespace {
 thread_local long newCalls = 0;
@@ -56,32 +54,7 @@ void operator delete[](void* p, std::size_t) noexcept {
 namespace {
 
 using lensws::JsonResponder;
-using lensws::ResultDocument;
-using lensws::ResultStatus;
-
-// A GET /1.0/info-sized answer: status, session and the service information dictionary, all
-// on the stack as a handler builds them.
-class TypicalAnswer {
-public:
-    TypicalAnswer() : info(pool) {
-        result.setStatus(ResultStatus::success);
-        result.setSessionId("0f8fad5b-d9cb-469f-a165-70867728950e");
-        info.addUint("sessionTimeout", 600);
-        info.addUint("lockStealingPreventionPeriod", 30);
-        lensws::MetadataItem preview(pool);
-        preview.setKey("livePreview");
-        lensws::ParameterDescriptor& d = preview.setDescriptor();
-        d.setName("livePreview");
-        d.setReadOnly(true);
-        d.addResource("http://localhost:8081/1.0/stream", "multipart/x-mixed-replace",
-                      "livePreview");
-        info.addItem(preview);
-    }
-
-    vtl_base_type::InlineAllocator<2048> pool;
-    ResultDocument result;
-    lensws::MetaData info;
-};
+using webtest::TypicalAnswer;
 
 // Takes the bytes and forgets them.
 class DiscardingSink : public lensws::ByteSink {
