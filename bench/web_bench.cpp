@@ -14,7 +14,6 @@
 #include "web/JsonResponder.h"
 #include "web/JsonWriter.h"
 #include "web/MemoryPool.h"
-#include "web/MetaData.h"
 #include "web/QueryParameter.h"
 #include "web/RequestBody.h"
 #include "web/RequestDocument.h"
