@@ -11,7 +11,7 @@
 #include <random>
 #include <thread>
 
-#include "access/Base64.h"
+#include "web/Base64.h"
 #include "support/TempDir.h"
 
 namespace lensws {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "access/AccessTokenStore.h"
-#include "access/Base64.h"
+#include "web/Base64.h"
 #include "access/TestServer.h"
 #include "access/TokensHandler.h"
 #include "support/TempDir.h"

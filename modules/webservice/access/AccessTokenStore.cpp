@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "access/AtomicFile.h"
-#include "access/Base64.h"
+#include "web/Base64.h"
 
 namespace lensws {
 

@@ -1,6 +1,9 @@
-#include "access/Base64.h"
+#include "web/Base64.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace lensws {
 namespace {
@@ -41,6 +44,32 @@ TEST(Base64Test, RoundTripsEveryByte) {
         std::string bytes = all.substr(0, length);
         ASSERT_EQ(base64::decode(base64::encode(bytes)), bytes) << length;
     }
+}
+
+TEST(Base64Test, BufferEncodingWritesExactlyTheEncodedLength) {
+    const unsigned char bytes[] = {'f', 'o', 'o', 'b'};
+    for (std::size_t n = 0; n <= sizeof bytes; ++n) {
+        std::string out(base64::encodedLength(n) + 1, '#');
+        base64::encode(bytes, n, out.data());
+        EXPECT_EQ(out.back(), '#') << n;
+        out.pop_back();
+        EXPECT_EQ(out, base64::encode(std::string_view(reinterpret_cast<const char*>(bytes), n)));
+    }
+    EXPECT_EQ(base64::encodedLength(0), 0u);
+    EXPECT_EQ(base64::encodedLength(1), 4u);
+    EXPECT_EQ(base64::encodedLength(3), 4u);
+    EXPECT_EQ(base64::encodedLength(4), 8u);
+}
+
+TEST(Base64Test, BufferDecodingNeverWritesPastItsCapacity) {
+    const std::string text = "Zm9vYmFy";
+    for (std::size_t capacity = 0; capacity <= 6; ++capacity) {
+        std::vector<unsigned char> out(capacity);
+        EXPECT_EQ(base64::decode(text.data(), text.size(), out.data(), capacity), capacity);
+        EXPECT_EQ(std::string(out.begin(), out.end()), std::string("foobar").substr(0, capacity));
+    }
+    unsigned char big[base64::decodedCapacity(6)];
+    EXPECT_EQ(base64::decode("Zm9vYg", 6, big, sizeof big), 4u);
 }
 
 }  // namespace
