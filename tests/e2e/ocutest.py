@@ -168,12 +168,16 @@ class Simulator:
     """ocucam-sim publishing one USB camera in `device_dir`, with its control socket at
     `control_path`. `command("subject alice")` sends one control line and returns the reply."""
 
-    def __init__(self, device_dir, state_dir, extra_args=()):
+    def __init__(self, device_dir, state_dir, extra_args=(), serial_link=None, baud=None):
         self.device_dir = device_dir
         self.control_path = os.path.join(state_dir, "sim.control")
         self.gallery = os.path.join(state_dir, "gallery.dat")
         args = [program("ocucam-sim"), "--device-dir", device_dir, "--gallery", self.gallery,
                 "--control", self.control_path, *extra_args]
+        if serial_link is not None:
+            args += ["--serial", serial_link]
+            if baud is not None:
+                args += ["--baud", str(baud)]
         self.process = subprocess.Popen(args, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + DEFAULT_TIMEOUT
@@ -203,6 +207,13 @@ class Simulator:
                 reply += chunk
         return reply.decode().strip()
 
+    def count(self, code):
+        """How many command blocks of `code` (an int) the camera received so far."""
+        reply = self.command(f"count {code:04X}")
+        if not reply.startswith("ok "):
+            raise RuntimeError(f"count {code:04X}: {reply}")
+        return int(reply.split()[1])
+
     def stop(self):
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
@@ -223,13 +234,16 @@ class Service:
     config      extra config.ini lines (text), appended after SERVER_PORTS
     ports       the SERVER_PORTS value to use instead of fresh loopback ports
     start       start at once (default True); otherwise call start() yourself
+    camera      extra ocucam-sim arguments, e.g. ("--model", "bino")
+    serial      a baud rate: the simulator serves its camera on a serial line at that rate
+                (a pseudo-terminal) and the service is configured to use it; None: USB
 
     After start(), `http_port`, `https_port`, `home`, `password_file`, `token_file` and
     `process` are set; `output()` is what the service printed so far.
     """
 
     def __init__(self, simulator=True, tls=True, password=None, config="", ports=None,
-                 start=True):
+                 start=True, camera=(), serial=None):
         self.root = tempfile.mkdtemp(prefix="ocutest-")
         self.home = os.path.join(self.root, "home")
         self.device_dir = os.path.join(self.root, "devices")
@@ -258,8 +272,17 @@ class Service:
                       "HTPASSWD_FILE = resource/password\n"
                       f"DIGEST_DOMAIN = {DEFAULT_REALM}\n"
                       "TOKEN_FILE = resource/tokens.ini\n")
+            if serial is not None:
+                out.write("CAMERA_CONNECTION = serial\n"
+                          f"CAMERA_SERIAL_PORT = {os.path.join(self.camera_dir, 'tty')}\n"
+                          f"CAMERA_BAUD_RATE = {serial}\n")
             out.write(config)
-        self.simulator = Simulator(self.device_dir, self.camera_dir) if simulator else None
+        self.simulator = None
+        if simulator:
+            self.simulator = Simulator(
+                self.device_dir, self.camera_dir, camera,
+                serial_link=None if serial is None else os.path.join(self.camera_dir, "tty"),
+                baud=serial)
         self.process = None
         self._output = []
         self._output_changed = threading.Condition()
@@ -444,6 +467,22 @@ class Service:
             return Response(reply.status, reply.reason, reply.getheaders(), data)
         finally:
             connection.close()
+
+    def call(self, method, path, body=None, **kwargs):
+        """A JSON request: checks the HTTP 200 and the exact content-length, returns the body
+        as a dict."""
+        answer = self.request(method, path, body=body, **kwargs)
+        if answer.status != 200 or int(answer.header("content-length") or -1) != len(answer.body):
+            raise AssertionError(f"{method} {path}: {answer!r}")
+        return answer.json()
+
+    def locked_session(self):
+        """Registers a session and takes the sensor lock with it; returns its identifier."""
+        session = self.call("POST", "/1.0/register")["sessionId"]
+        status = self.call("POST", "/1.0/lock?session_id=" + session)["status"]
+        if status != "success":
+            raise AssertionError(f"lock: {status}")
+        return session
 
     def raw(self, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False,
             one_response=False):

@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/camera
-// The device scan goes through the camera controller, which a later part of the service builds;
-// until then it answers unsupported.
+// GET /1.0/camera/scan lists the cameras the camera object can see in "devices", for the session
+// that holds the lock; any other sub-command is unsupported.
 class CameraHandler : public IHandler {
 public:
     explicit CameraHandler(ServiceContext* context) : IHandler(context) {}

@@ -5,8 +5,9 @@
 namespace lensws {
 
 // /1.0/deviceinfo
-// Device information comes from the camera controller, which a later part of the service builds;
-// until then it answers unsupported.
+// GET answers the camera's device information (product, model, optics, serial number, kernel
+// and features) as the dictionary "deviceInfo", for the session that holds the lock, once the
+// sensor is initialized.
 class DeviceHandler : public IHandler {
 public:
     explicit DeviceHandler(ServiceContext* context) : IHandler(context) {}

@@ -17,6 +17,10 @@ SessionManager& IHandler::sessions() const {
     return context_->sessionManager();
 }
 
+CameraController& IHandler::controller() const {
+    return context_->cameraController();
+}
+
 const char* IHandler::queryText(mg_connection* connection) {
     const mg_request_info* info = mg_get_request_info(connection);
     return info != nullptr && info->query_string != nullptr ? info->query_string : "";
@@ -53,6 +57,11 @@ bool IHandler::requireLockHolder(QueryValue sessionId, ResultDocument& result) c
     }
     result.setStatus(status);
     return false;
+}
+
+bool IHandler::requireSensorSession(mg_connection* connection, ResultDocument& result) const {
+    const QueryValue sessionId = sessionIdParameter(connection);
+    return requireSessionId(sessionId, result) && requireLockHolder(sessionId, result);
 }
 
 }  // namespace lensws

@@ -7,6 +7,7 @@
 
 namespace lensws {
 
+class CameraController;
 class ResultDocument;
 class ServiceContext;
 
@@ -27,6 +28,7 @@ public:
 protected:
     ServiceContext& context() const { return *context_; }
     SessionManager& sessions() const;
+    CameraController& controller() const;
 
     // The request's query text ("" for a request without "?").
     static const char* queryText(mg_connection* connection);
@@ -41,6 +43,9 @@ protected:
     // The session must hold the sensor lock (its last access is refreshed); otherwise the
     // session table's status (invalidId, lockNotHeld, lockHeldByAnother).
     bool requireLockHolder(QueryValue sessionId, ResultDocument& result) const;
+    // Both checks on the request's "session_id", as every sensor endpoint runs them before it
+    // calls the camera controller.
+    bool requireSensorSession(mg_connection* connection, ResultDocument& result) const;
 
 private:
     ServiceContext* context_;

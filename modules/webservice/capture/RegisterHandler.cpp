@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "access/AccessTokenStore.h"
+#include "capture/CameraController.h"
 #include "web/RequestAnswer.h"
 #include "web/RequestDocument.h"
 #include "web/RequestPath.h"
@@ -44,12 +45,15 @@ bool RegisterHandler::handleDelete(CivetServer*, mg_connection* connection) {
         if (!requireSessionId(sessionId, result)) {
             return nullptr;
         }
-        // The lock holder may not leave while its capture runs (sensorBusy). The camera
-        // controller that knows about captures joins the service later; until then the sensor
-        // is always idle and the session is simply ended. Unknown identifiers end nothing and
-        // still answer success.
+        // The lock holder may not leave while the sensor is busy: its capture would lose its
+        // owner. Unknown identifiers end nothing and still answer success.
         SessionManager::SessionId id;
         copySessionId(sessionId, id);
+        if (sessions().checkLockHolder(id, true) == ResultStatus::success &&
+            controller().isBusy()) {
+            result.setStatus(ResultStatus::sensorBusy);
+            return nullptr;
+        }
         sessions().unregisterSession(id);
         result.setStatus(ResultStatus::success);
         return nullptr;

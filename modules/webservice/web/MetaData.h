@@ -46,6 +46,8 @@ public:
     void addString(const char* key, const char* value);        // type 6
     // Appends a copy of a fully built item (descriptor or range).
     void addItem(const MetadataItem& item);
+    // The pool the items come from; an item built for addItem takes it too.
+    vtl_base_type::ByteAllocator& pool() const { return *pool_; }
 
     const char* name() const { return name_; }
     std::size_t itemCount() const { return count_; }
@@ -57,9 +59,6 @@ public:
 
     // Writes the member (name and array); nothing when there are no items.
     void write(JsonWriter& writer) const;
-
-protected:
-    vtl_base_type::ByteAllocator& pool() const { return *pool_; }
 
 private:
     struct Node;

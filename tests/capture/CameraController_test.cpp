@@ -1,0 +1,221 @@
+#include "capture/CameraController.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera/CreateCamera.h"
+#include "sdk/SdkSimFixture.h"
+
+namespace lensws {
+namespace {
+
+using vantrel_camera::CameraHolder;
+using Operation = std::function<ResultStatus(CameraController&)>;
+
+constexpr ResultStatus kSuccess = ResultStatus::success;
+constexpr ResultStatus kBusy = ResultStatus::sensorBusy;
+constexpr ResultStatus kInitNeeded = ResultStatus::initializationNeeded;
+
+// The controller's operations, each with whatever arguments it needs.
+struct NamedOperation {
+    const char* name;
+    Operation run;
+};
+
+const std::vector<NamedOperation>& operations() {
+    static const std::vector<NamedOperation> list = {
+        {"initialize",
+         [](CameraController& c) {
+             const char* message = nullptr;
+             return c.initialize(&message);
+         }},
+        {"uninitialize", [](CameraController& c) { return c.uninitialize(); }},
+        {"configure", [](CameraController& c) { return c.configure(1.0f, 1.2f, 1, 40, 90); }},
+        {"getFrameSize",
+         [](CameraController& c) {
+             std::uint32_t width = 0;
+             std::uint32_t height = 0;
+             return c.getFrameSize(width, height);
+         }},
+        {"getQualities",
+         [](CameraController& c) {
+             std::uint8_t streaming = 0;
+             std::uint8_t sample = 0;
+             return c.getQualities(streaming, sample);
+         }},
+        {"getMatchSettings",
+         [](CameraController& c) {
+             bool dedup = false;
+             float genuine = 0;
+             float imposter = 0;
+             return c.getMatchSettings(dedup, genuine, imposter);
+         }},
+        {"getDeviceInfo",
+         [](CameraController& c) {
+             vantrel_camera::DeviceInfo info;
+             return c.getDeviceInfo(info);
+         }},
+        {"scanDevices",
+         [](CameraController& c) {
+             CameraController::DeviceNames names;
+             return c.scanDevices(names);
+         }},
+    };
+    return list;
+}
+
+enum class State { Fresh, Initialized, Configured, HeldByAnotherThread };
+
+const char* stateName(State state) {
+    switch (state) {
+        case State::Fresh:
+            return "fresh";
+        case State::Initialized:
+            return "initialized";
+        case State::Configured:
+            return "configured";
+        case State::HeldByAnotherThread:
+            return "held by another thread";
+    }
+    return "?";
+}
+
+// The controller over a camera holder of its own, against a simulated USB camera.
+class CameraControllerTest : public simtest::SdkSimTest {
+protected:
+    void SetUp() override {
+        SdkSimTest::SetUp();
+        camera = &addCamera();
+        makeController();
+    }
+
+    // The controller and its camera go before the simulators stop.
+    void TearDown() override {
+        controller.reset();
+        holder.reset();
+        SdkSimTest::TearDown();
+    }
+
+    void makeController(CameraHolder::CameraFactory factory = vantrel_camera::createCamera) {
+        controller.reset();
+        holder = std::make_unique<CameraHolder>(std::move(factory));
+        controller = std::make_unique<CameraController>(*holder);
+    }
+
+    void enter(State state) {
+        makeController();
+        if (state == State::Fresh) {
+            return;
+        }
+        const char* message = nullptr;
+        ASSERT_EQ(controller->initialize(&message), kSuccess) << (message ? message : "");
+        if (state == State::Configured) {
+            ASSERT_EQ(controller->configure(1.05f, 1.1f, 0, 50, 80), kSuccess);
+        }
+    }
+
+    simtest::SimCamera* camera = nullptr;
+    std::unique_ptr<CameraHolder> holder;
+    std::unique_ptr<CameraController> controller;
+};
+
+// Every operation in every state, and the controller free again afterwards.
+TEST_F(CameraControllerTest, AdmissionTable) {
+    struct Row {
+        const char* operation;
+        ResultStatus fresh, initialized, configured;
+    };
+    const Row table[] = {
+        {"initialize", kSuccess, kSuccess, kSuccess},
+        {"uninitialize", kSuccess, kSuccess, kSuccess},
+        {"configure", kInitNeeded, kSuccess, kSuccess},
+        {"getFrameSize", kInitNeeded, kSuccess, kSuccess},
+        {"getQualities", kInitNeeded, kSuccess, kSuccess},
+        {"getMatchSettings", kInitNeeded, kSuccess, kSuccess},
+        {"getDeviceInfo", kInitNeeded, kSuccess, kSuccess},
+        // Before the first initialize there is no camera object to scan with.
+        {"scanDevices", ResultStatus::sensorFailure, kSuccess, kSuccess},
+    };
+    ASSERT_EQ(std::size(table), operations().size());
+    for (std::size_t i = 0; i < operations().size(); ++i) {
+        const NamedOperation& op = operations()[i];
+        ASSERT_STREQ(op.name, table[i].operation);
+        for (State state : {State::Fresh, State::Initialized, State::Configured}) {
+            enter(state);
+            const ResultStatus expected = state == State::Fresh         ? table[i].fresh
+                                          : state == State::Initialized ? table[i].initialized
+                                                                        : table[i].configured;
+            EXPECT_EQ(op.run(*controller), expected) << op.name << " when " << stateName(state);
+            EXPECT_FALSE(controller->isBusy()) << op.name << " when " << stateName(state);
+        }
+    }
+}
+
+// While another thread's operation is inside the camera, everything else answers sensorBusy at
+// once, the scan included, and nothing waits for it.
+TEST_F(CameraControllerTest, EveryOperationIsBusyWhileAnotherThreadHoldsTheController) {
+    enter(State::Initialized);
+    ASSERT_EQ(camera->control("delay 10C1 1500"), "ok");
+    std::future<ResultStatus> other = std::async(
+        std::launch::async, [this] { return controller->configure(1.05f, 1.1f, 0, 50, 80); });
+    while (!controller->isBusy()) {
+        ASSERT_NE(other.wait_for(std::chrono::milliseconds(1)), std::future_status::ready);
+    }
+    for (const NamedOperation& op : operations()) {
+        EXPECT_EQ(op.run(*controller), kBusy)
+            << op.name << " when " << stateName(State::HeldByAnotherThread);
+    }
+    EXPECT_EQ(other.get(), kSuccess);
+    EXPECT_FALSE(controller->isBusy());
+}
+
+TEST_F(CameraControllerTest, InitializeKeepsTheCameraFigures) {
+    enter(State::Initialized);
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    ASSERT_EQ(controller->getFrameSize(width, height), kSuccess);
+    EXPECT_EQ(width, 640u);
+    EXPECT_EQ(height, 480u);
+    bool dedup = true;
+    float genuine = 0;
+    float imposter = 0;
+    ASSERT_EQ(controller->getMatchSettings(dedup, genuine, imposter), kSuccess);
+    EXPECT_EQ(genuine, CameraController::kDefaultGenuineThreshold);
+    ASSERT_EQ(controller->configure(0.9f, 1.3f, 1, 10, 20), kSuccess);
+    ASSERT_EQ(controller->getMatchSettings(dedup, genuine, imposter), kSuccess);
+    EXPECT_TRUE(dedup);
+    EXPECT_EQ(genuine, 0.9f);
+    EXPECT_EQ(imposter, 1.3f);  // read back from the camera
+    std::uint8_t streaming = 0;
+    std::uint8_t sample = 0;
+    ASSERT_EQ(controller->getQualities(streaming, sample), kSuccess);
+    EXPECT_EQ(streaming, 10);
+    EXPECT_EQ(sample, 20);
+}
+
+// An exception thrown by the camera holder passes through and leaves the controller free.
+TEST_F(CameraControllerTest, AnExceptionReleasesTheController) {
+    makeController([](std::uint32_t) { return std::unique_ptr<vantrel_camera::OcuScanner>(); });
+    const char* message = nullptr;
+    EXPECT_THROW(controller->initialize(&message), std::runtime_error);
+    EXPECT_FALSE(controller->isBusy());
+    EXPECT_EQ(controller->stateFlags(), 0u);
+}
+
+TEST_F(CameraControllerTest, InitializeWithoutACameraSaysSensorNotFound) {
+    camera->stop();
+    const char* message = nullptr;
+    EXPECT_EQ(controller->initialize(&message), ResultStatus::failure);
+    EXPECT_STREQ(message, "Sensor not found.");
+    EXPECT_EQ(controller->stateFlags(), 0u);
+}
+
+}  // namespace
+}  // namespace lensws
