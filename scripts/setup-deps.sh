@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config git python3
   libcivetweb-dev libssl-dev rapidjson-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libopenjp2-7-dev libsystemd-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-  openssl curl clang libclang-rt-14-dev clang-format
+  openssl curl clang libclang-rt-14-dev clang-format python3-pil
 )
 missing=()
 for p in "${packages[@]}"; do
