@@ -100,7 +100,8 @@ bool CxImageOpj::setParameters(opj_cparameters_t& parameters, float quality, std
     }
     opj_set_default_encoder_parameters(&parameters);
     parameters.tcp_numlayers = 1;
-    parameters.tcp_rates[0] = 100.0f / (quality > 100 ? 100 : quality);
+    const float ratio = 100.0f / (quality > 100 ? 100 : quality);
+    parameters.tcp_rates[0] = ratio < kMaxRatio ? ratio : kMaxRatio;
     parameters.cp_disto_alloc = 1;
     const std::uint32_t smaller = width < height ? width : height;
     while (parameters.numresolution > 1 &&

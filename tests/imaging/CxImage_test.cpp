@@ -148,9 +148,11 @@ TEST(CxImageTest, Jpeg2000RatioIsHundredOverQuality) {
         float rate;
         int resolutions;
     } cases[] = {
-        {50, 640, 480, true, 2, 6},     {100, 640, 480, true, 1, 6}, {250, 640, 480, true, 1, 6},
-        {0.5f, 640, 480, true, 200, 6}, {50, 3, 7, true, 2, 2},      {50, 1, 1, true, 2, 1},
-        {50, 31, 4000, true, 2, 5},     {0, 640, 480, false, 0, 0},  {-1, 640, 480, false, 0, 0},
+        {50, 640, 480, true, 2, 6},   {100, 640, 480, true, 1, 6},
+        {250, 640, 480, true, 1, 6},  {0.5f, 640, 480, true, 200, 6},
+        {50, 3, 7, true, 2, 2},       {50, 1, 1, true, 2, 1},
+        {50, 31, 4000, true, 2, 5},   {1e-45f, 640, 480, true, CxImageOpj::kMaxRatio, 6},
+        {0, 640, 480, false, 0, 0},   {-1, 640, 480, false, 0, 0},
         {NAN, 640, 480, false, 0, 0},
     };
     for (const auto& c : cases) {
