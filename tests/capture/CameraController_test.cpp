@@ -12,6 +12,7 @@
 
 #include "camera/CreateCamera.h"
 #include "sdk/SdkSimFixture.h"
+#include "web/WSMemPool.h"
 
 namespace lensws {
 namespace {
@@ -22,6 +23,9 @@ using Operation = std::function<ResultStatus(CameraController&)>;
 constexpr ResultStatus kSuccess = ResultStatus::success;
 constexpr ResultStatus kBusy = ResultStatus::sensorBusy;
 constexpr ResultStatus kInitNeeded = ResultStatus::initializationNeeded;
+constexpr ResultStatus kConfigNeeded = ResultStatus::configurationNeeded;
+constexpr ResultStatus kInvalidId = ResultStatus::invalidId;
+constexpr char kUnknownCapture[] = "00000000-0000-4000-8000-000000000000";
 
 // The controller's operations, each with whatever arguments it needs.
 struct NamedOperation {
@@ -67,11 +71,44 @@ const std::vector<NamedOperation>& operations() {
              CameraController::DeviceNames names;
              return c.scanDevices(names);
          }},
+        {"beginCapture",
+         [](CameraController& c) { return c.beginCapture(CapturePurpose::Enrollment); }},
+        {"sampleQuality",
+         [](CameraController& c) {
+             CameraController::SampleScores scores;
+             return c.sampleQuality(kUnknownCapture, scores);
+         }},
+        {"getStreamSnapshot",
+         [](CameraController& c) {
+             Base64Text entries[2];
+             std::size_t count = 0;
+             return c.getStreamSnapshot(entries, count);
+         }},
+        {"downloadImage",
+         [](CameraController& c) {
+             CameraController::Download out;
+             return c.downloadImage(kUnknownCapture, 1, 6, 80, out);
+         }},
+        {"downloadIsoImage",
+         [](CameraController& c) {
+             CameraController::Download out;
+             return c.downloadIsoImage(kUnknownCapture, 2, 1, 2, 80, out);
+         }},
+        {"downloadTemplate",
+         [](CameraController& c) {
+             CameraController::Download out;
+             return c.downloadTemplate(kUnknownCapture, out);
+         }},
+        {"downloadDefaultImage",
+         [](CameraController& c) {
+             CameraController::Download out;
+             return c.downloadDefaultImage(kUnknownCapture, out);
+         }},
     };
     return list;
 }
 
-enum class State { Fresh, Initialized, Configured, HeldByAnotherThread };
+enum class State { Fresh, Initialized, Configured, Capturing, HeldByAnotherThread };
 
 const char* stateName(State state) {
     switch (state) {
@@ -81,6 +118,8 @@ const char* stateName(State state) {
             return "initialized";
         case State::Configured:
             return "configured";
+        case State::Capturing:
+            return "capturing";
         case State::HeldByAnotherThread:
             return "held by another thread";
     }
@@ -92,6 +131,7 @@ class CameraControllerTest : public simtest::SdkSimTest {
 protected:
     void SetUp() override {
         SdkSimTest::SetUp();
+        WSMemPool::create();
         camera = &addCamera();
         makeController();
     }
@@ -116,8 +156,12 @@ protected:
         }
         const char* message = nullptr;
         ASSERT_EQ(controller->initialize(&message), kSuccess) << (message ? message : "");
-        if (state == State::Configured) {
+        if (state == State::Configured || state == State::Capturing) {
             ASSERT_EQ(controller->configure(1.05f, 1.1f, 0, 50, 80), kSuccess);
+        }
+        if (state == State::Capturing) {
+            ASSERT_EQ(camera->control("capture-ms 60000"), "ok");
+            ASSERT_EQ(controller->beginCapture(CapturePurpose::Enrollment), kSuccess);
         }
     }
 
@@ -126,34 +170,46 @@ protected:
     std::unique_ptr<CameraController> controller;
 };
 
-// Every operation in every state, and the controller free again afterwards.
+// Every operation in every state, and the controller free again afterwards (a capture keeps
+// the sensor busy until it ends).
 TEST_F(CameraControllerTest, AdmissionTable) {
     struct Row {
         const char* operation;
-        ResultStatus fresh, initialized, configured;
+        ResultStatus fresh, initialized, configured, capturing;
     };
     const Row table[] = {
-        {"initialize", kSuccess, kSuccess, kSuccess},
-        {"uninitialize", kSuccess, kSuccess, kSuccess},
-        {"configure", kInitNeeded, kSuccess, kSuccess},
-        {"getFrameSize", kInitNeeded, kSuccess, kSuccess},
-        {"getQualities", kInitNeeded, kSuccess, kSuccess},
-        {"getMatchSettings", kInitNeeded, kSuccess, kSuccess},
-        {"getDeviceInfo", kInitNeeded, kSuccess, kSuccess},
+        {"initialize", kSuccess, kSuccess, kSuccess, kBusy},
+        {"uninitialize", kSuccess, kSuccess, kSuccess, kBusy},
+        {"configure", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"getFrameSize", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"getQualities", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"getMatchSettings", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"getDeviceInfo", kInitNeeded, kSuccess, kSuccess, kBusy},
         // Before the first initialize there is no camera object to scan with.
-        {"scanDevices", ResultStatus::sensorFailure, kSuccess, kSuccess},
+        {"scanDevices", ResultStatus::sensorFailure, kSuccess, kSuccess, kBusy},
+        {"beginCapture", kInitNeeded, kConfigNeeded, kSuccess, kBusy},
+        {"sampleQuality", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
+        {"getStreamSnapshot", kInitNeeded, kConfigNeeded, ResultStatus::nocapturing, kSuccess},
+        {"downloadImage", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
+        {"downloadIsoImage", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
+        {"downloadTemplate", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
+        {"downloadDefaultImage", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
     };
     ASSERT_EQ(std::size(table), operations().size());
     for (std::size_t i = 0; i < operations().size(); ++i) {
         const NamedOperation& op = operations()[i];
         ASSERT_STREQ(op.name, table[i].operation);
-        for (State state : {State::Fresh, State::Initialized, State::Configured}) {
+        const ResultStatus expected[] = {table[i].fresh, table[i].initialized, table[i].configured,
+                                         table[i].capturing};
+        for (State state :
+             {State::Fresh, State::Initialized, State::Configured, State::Capturing}) {
             enter(state);
-            const ResultStatus expected = state == State::Fresh         ? table[i].fresh
-                                          : state == State::Initialized ? table[i].initialized
-                                                                        : table[i].configured;
-            EXPECT_EQ(op.run(*controller), expected) << op.name << " when " << stateName(state);
-            EXPECT_FALSE(controller->isBusy()) << op.name << " when " << stateName(state);
+            EXPECT_EQ(op.run(*controller), expected[static_cast<int>(state)])
+                << op.name << " when " << stateName(state);
+            const bool capturing =
+                state == State::Capturing ||
+                (state == State::Configured && std::string(op.name) == "beginCapture");
+            EXPECT_EQ(controller->isBusy(), capturing) << op.name << " when " << stateName(state);
         }
     }
 }

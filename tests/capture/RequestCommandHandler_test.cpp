@@ -35,8 +35,15 @@ TEST_F(RequestCommandHandlerTest, UnknownWordsAreUnsupported) {
     EXPECT_EQ(server.request("GET", "/1.0/token/x").statusName(), "unsupported");
 }
 
-TEST_F(RequestCommandHandlerTest, StreamWordsAnswerUnsupportedForNow) {
+// Only the three names, as the whole rest of the path, are streams; without a capture they
+// answer the JSON failure.
+TEST_F(RequestCommandHandlerTest, StreamNamesWithoutACaptureAnswerNoCapturing) {
     for (const char* target : {"/1.0/stream", "/1.0/stream1", "/1.0/stream2"}) {
+        HttpAnswer answer = server.request("GET", target);
+        EXPECT_EQ(answer.statusName(), "failure") << target;
+        EXPECT_EQ(answer.text("message"), "No capturing is going on.") << target;
+    }
+    for (const char* target : {"/1.0/streams", "/1.0/stream/x", "/1.0/stream3"}) {
         EXPECT_EQ(server.request("GET", target).statusName(), "unsupported") << target;
     }
 }
@@ -55,7 +62,8 @@ TEST_F(RequestCommandHandlerTest, CancelChecksSessionAndLockFirst) {
     EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=00000000-0000-4000-8000-000000000000")
                   .statusName(),
               "invalidId");
-    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=" + a).statusName(), "unsupported");
+    // With no capture running there is nothing to stop.
+    EXPECT_EQ(server.request("POST", "/1.0/cancel?session_id=" + a).statusName(), "success");
 }
 
 TEST_F(RequestCommandHandlerTest, CancelTouchesTheHoldersSession) {

@@ -18,6 +18,13 @@ CameraController::CameraController() : CameraController(vantrel_camera::CameraHo
 
 CameraController::CameraController(vantrel_camera::CameraHolder& holder) : holder_(holder) {}
 
+CameraController::~CameraController() {
+    vantrel_camera::OcuScanner* cam = camera();
+    if (hasFlag(kCapturing) && cam != nullptr) {
+        cam->stopCapture();
+    }
+}
+
 ResultStatus CameraController::admit(const ControllerAdmission& admission, Need need) const {
     if (!admission.held() || hasFlag(kCapturing)) {
         return ResultStatus::sensorBusy;

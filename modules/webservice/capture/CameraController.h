@@ -5,6 +5,10 @@
 #include <cstdint>
 
 #include "camera/CameraHolder.h"
+#include "capture/CapturePurpose.h"
+#include "capture/CaptureStore.h"
+#include "capture/StreamHub.h"
+#include "imaging/Base64Text.h"
 #include "platform/TimedMutex.h"
 #include "sdk/ScanList.h"
 #include "web/ResultStatus.h"
@@ -12,17 +16,23 @@
 namespace lensws {
 
 class ControllerAdmission;
+class FrameReceiver;
+class ResultDocument;
 
 // The sensor's state, shared by every client: whether the camera is initialized, configured and
-// capturing, the matching thresholds and the JPEG qualities. It admits one sensor operation at
-// a time: a second operation that arrives while one runs answers sensorBusy at once instead of
-// queueing behind it. The camera is reached only through the camera holder given at
-// construction (the process's holder by default), which must outlive the controller.
+// capturing, the matching thresholds, the JPEG qualities, the listeners of a running capture
+// (the stream hub) and the identifiers of the last capture (the capture store). It admits one
+// sensor operation at a time: a second operation that arrives while one runs answers sensorBusy
+// at once instead of queueing behind it. The camera is reached only through the camera holder
+// given at construction (the process's holder by default), which must outlive the controller.
+// Encoded frames, images and Base64 texts come from the process-wide memory pool (WSMemPool),
+// which must exist while operations run.
 //
-// Locking: `controllerMutex_` is tried (never waited for) by every operation and held for the
-// whole operation, including its camera calls; it guards the frame size, the thresholds and
-// the sample quality. The state bits and the streaming quality are atomics because the camera's
-// capture thread reads them without the mutex.
+// Locking: `controllerMutex_` is tried (never waited for, except by a cancel) by every
+// operation and held for the whole operation, including its camera calls; it guards the frame
+// size, the thresholds, the sample quality and the capture store. A capture runs on the camera's
+// capture thread without it: that thread only reads the state bits and the streaming quality
+// (atomics), clears the capturing bit and broadcasts through the hub, which has its own mutex.
 class CameraController {
 public:
     // Bits of the sensor state.
@@ -46,6 +56,9 @@ public:
 
     CameraController();
     explicit CameraController(vantrel_camera::CameraHolder& holder);
+    // Stops a capture still running, so that the camera's thread never calls back into a
+    // controller that is gone (the camera outlives the controller).
+    ~CameraController();
     CameraController(const CameraController&) = delete;
     CameraController& operator=(const CameraController&) = delete;
 
@@ -77,6 +90,65 @@ public:
     // camera object yet) and when the scan fails.
     ResultStatus scanDevices(DeviceNames& devices);
 
+    // Starts a capture on the camera's capture thread; needs a configured sensor.
+    ResultStatus beginCapture(CapturePurpose purpose);
+    // The whole capture of POST /1.0/capture: starts it, waits for its end as a listener of the
+    // hub (without limit: the camera always reports an end) and collects its identifiers into
+    // the result's "captureIds". canceled when the capture ended without completing or was
+    // cancelled; sensorFailure when a camera error ended it.
+    ResultStatus runCapture(ResultDocument& result, CapturePurpose purpose, const char** message);
+    // Fetches the last capture's images and names each with a fresh identifier in the store
+    // and in the result's "captureIds". failure when none came back, with "No qualified
+    // sample." or "Function GetResultImage is disabled." when the camera said why.
+    ResultStatus collectCaptureResults(ResultDocument& result, const char** message);
+    // Stops a running capture (its listeners then see it end as cancelled); waits for a
+    // running operation instead of answering busy. Always success.
+    ResultStatus cancelCapture();
+
+    // The scores of one image of the last capture.
+    struct SampleScores {
+        std::int32_t totalScore = 0;
+        std::int32_t usableAreaScore = 0;
+        std::int32_t lowerUsableAreaScore = -1;
+        const char* submodality = "";
+    };
+    ResultStatus sampleQuality(const char* captureId, SampleScores& scores);
+
+    // The current preview images of a running capture, JPEG-encoded and in Base64: up to two
+    // entries, one per eye; `count` entries are filled.
+    ResultStatus getStreamSnapshot(Base64Text (&entries)[2], std::size_t& count);
+
+    // An image, ISO record or template of the last capture in Base64, and the eye it shows.
+    struct Download {
+        Base64Text data;
+        const char* eyeName = "";
+    };
+    // One eye image of the last capture by its identifier, in a camera format, or as JPEG (6)
+    // or PNG (14) encoded here from the camera's raw image, at `quality`.
+    ResultStatus downloadImage(const char* captureId, std::int32_t kind, std::uint8_t format,
+                               std::uint8_t quality, Download& out);
+    // The same as an ISO/IEC 19794-6 record of a revision (1: 2005, 2: 2011).
+    ResultStatus downloadIsoImage(const char* captureId, std::int32_t revision, std::int32_t kind,
+                                  std::uint8_t format, std::uint8_t quality, Download& out);
+    // The template of the last capture (one for both eyes of a binocular capture).
+    ResultStatus downloadTemplate(const char* captureId, Download& out);
+    // The uncropped image as JPEG at the sample quality.
+    ResultStatus downloadDefaultImage(const char* captureId, Download& out);
+
+    // Registers a listener of the running capture; failure "No capturing is going on." when
+    // none runs, failure "No more streaming clients allowed." when the hub is full. A listener
+    // registered this way is sure to see the capture's last notification.
+    ResultStatus addStreamClient(const StreamClient& client, const char** message);
+    void removeStreamClient(const StreamClient& client);
+
+    // The capture thread's callback: encodes the preview frames once when a frame listener
+    // exists, and hands progress, errors and frames to the listeners. When the capture ends
+    // the capturing bit is cleared before the last notification goes out, so the waiting
+    // request can collect its results at once.
+    static void onCameraFrame(void* controller, const vantrel_camera::ImageInfo* images,
+                              std::uint32_t count, const std::uint32_t* captureStatus,
+                              const vantrel_camera::CaptureError* error);
+
     // True while an operation holds the controller or a capture runs.
     bool isBusy();
 
@@ -90,9 +162,23 @@ private:
     ResultStatus admit(const ControllerAdmission& admission, Need need) const;
     bool hasFlag(StateFlag flag) const { return (stateFlags_.load() & flag) != 0; }
     void setFlag(StateFlag flag) { stateFlags_.fetch_or(flag); }
+    void clearFlag(StateFlag flag) { stateFlags_.fetch_and(~static_cast<std::uint32_t>(flag)); }
     vantrel_camera::OcuScanner* camera() { return holder_.camera(); }
     // Opens a camera when none is; success or failure with its message.
     ResultStatus connect(const char** message);
+    // The checks every download starts with: the admission of a configured sensor, the capture
+    // in the store and a camera. On success `record` and `cam` are set.
+    ResultStatus admitDownload(const ControllerAdmission& admission, const char* captureId,
+                               const CaptureRecord*& record,
+                               vantrel_camera::OcuScanner*& cam) const;
+    // One eye image of `record` from the camera, encoded when asked for JPEG or PNG.
+    ResultStatus fetchImage(const CaptureRecord& record, vantrel_camera::OcuScanner& cam,
+                            std::int32_t kind, std::uint8_t format, std::uint8_t quality,
+                            Download& out);
+    // The outcome of a capture as its last notification tells it.
+    static ResultStatus waitForCaptureEnd(FrameReceiver& receiver);
+    void handleFrame(const vantrel_camera::ImageInfo* images, std::uint32_t count,
+                     const std::uint32_t* captureStatus, const vantrel_camera::CaptureError* error);
 
     vantrel_camera::CameraHolder& holder_;
     platform::TimedMutex controllerMutex_;
@@ -103,8 +189,10 @@ private:
     float genuineThreshold_ = kDefaultGenuineThreshold;
     float imposterThreshold_ = kDefaultImposterThreshold;
     std::uint8_t qualitySample_ = kDefaultQualitySample;
+    CaptureStore captureStore_;
     // Written under controllerMutex_, read by the capture thread.
     std::atomic<std::uint8_t> qualityStreaming_{kDefaultQualityStreaming};
+    StreamHub streamHub_;
 };
 
 }  // namespace lensws

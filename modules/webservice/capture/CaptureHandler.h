@@ -5,8 +5,9 @@
 namespace lensws {
 
 // /1.0/capture
-// Capturing needs the camera controller and its capture thread, which a later part of the service
-// builds; until then the capture answers unsupported.
+// POST /1.0/capture?session_id=…&cap_purpose=… runs one capture for the session that holds the
+// lock and answers, when it completes, the identifiers of its images in "captureIds" (one per
+// eye). The request waits for the whole capture.
 class CaptureHandler : public IHandler {
 public:
     explicit CaptureHandler(ServiceContext* context) : IHandler(context) {}

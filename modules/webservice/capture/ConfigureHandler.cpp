@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "capture/CameraController.h"
-#include "capture/ImageFormats.h"
+#include "capture/DownloadVocabulary.h"
 #include "web/InlineAllocator.h"
 #include "web/JSConfiguration.h"
 #include "web/MetaData.h"

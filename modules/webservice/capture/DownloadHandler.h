@@ -5,8 +5,11 @@
 namespace lensws {
 
 // /1.0/download
-// Downloads hand out the images and records of a capture, which a later part of the service
-// builds; until then both methods answer unsupported.
+// Hands out one image of the last capture, by its "capture_id", in Base64 inside the JSON
+// answer, with the dictionary "metadata" naming the format and the eye. No session is needed.
+//   GET /1.0/download/image      the uncropped image as JPEG at the sample quality
+//   GET /1.0/download/template   the capture's template ("template")
+//   POST /1.0/download/image     format, kind, ISO record and quality from the body's "params"
 class DownloadHandler : public IHandler {
 public:
     explicit DownloadHandler(ServiceContext* context) : IHandler(context) {}

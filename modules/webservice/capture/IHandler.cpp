@@ -59,6 +59,20 @@ bool IHandler::requireLockHolder(QueryValue sessionId, ResultDocument& result) c
     return false;
 }
 
+bool IHandler::requireCaptureId(mg_connection* connection,
+                                char (&captureId)[platform::kUuidTextLength + 1],
+                                ResultDocument& result) {
+    const QueryValue value = lookupQueryParameter(queryText(connection), "capture_id");
+    if (value.present() && isWellFormedUuid(value.data(), value.length())) {
+        std::memcpy(captureId, value.data(), platform::kUuidTextLength);
+        captureId[platform::kUuidTextLength] = '\0';
+        return true;
+    }
+    result.setStatus(ResultStatus::badValue);
+    result.addBadField("captureId");
+    return false;
+}
+
 bool IHandler::requireSensorSession(mg_connection* connection, ResultDocument& result) const {
     const QueryValue sessionId = sessionIdParameter(connection);
     return requireSessionId(sessionId, result) && requireLockHolder(sessionId, result);

@@ -3,6 +3,7 @@
 #include <CivetServer.h>
 
 #include "capture/SessionManager.h"
+#include "platform/Uuid.h"
 #include "web/QueryParameter.h"
 
 namespace lensws {
@@ -43,6 +44,11 @@ protected:
     // The session must hold the sensor lock (its last access is refreshed); otherwise the
     // session table's status (invalidId, lockNotHeld, lockHeldByAnother).
     bool requireLockHolder(QueryValue sessionId, ResultDocument& result) const;
+    // The request's "capture_id" must be a well-formed identifier; otherwise badValue with the
+    // bad field "captureId". On success `captureId` holds it.
+    static bool requireCaptureId(mg_connection* connection,
+                                 char (&captureId)[platform::kUuidTextLength + 1],
+                                 ResultDocument& result);
     // Both checks on the request's "session_id", as every sensor endpoint runs them before it
     // calls the camera controller.
     bool requireSensorSession(mg_connection* connection, ResultDocument& result) const;

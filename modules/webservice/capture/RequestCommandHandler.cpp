@@ -1,15 +1,22 @@
 #include "capture/RequestCommandHandler.h"
 
+#include "capture/CameraController.h"
+#include "capture/PreviewStream.h"
 #include "web/RequestAnswer.h"
 #include "web/RequestPath.h"
 
 namespace lensws {
 
 bool RequestCommandHandler::handleGet(CivetServer*, mg_connection* connection) {
-    // "stream", "stream1" and "stream2" will serve the live preview of a running capture, which
-    // a later part of the service builds; until then they answer unsupported like any other
-    // word.
-    return answerUnsupported(connection);
+    // The whole rest of the path names the stream: "/1.0/stream/x" is no stream.
+    std::string_view rest = pathFromCommandWord(connection);
+    rest.remove_prefix(rest.empty() ? 0 : 1);
+    const int frameIndex = previewFrameIndex(rest);
+    if (frameIndex < 0) {
+        return answerUnsupported(connection);
+    }
+    servePreviewStream(connection, controller(), static_cast<std::size_t>(frameIndex));
+    return true;
 }
 
 bool RequestCommandHandler::handlePost(CivetServer*, mg_connection* connection) {
@@ -18,13 +25,9 @@ bool RequestCommandHandler::handlePost(CivetServer*, mg_connection* connection) 
             result.setStatus(ResultStatus::unsupported);
             return nullptr;
         }
-        QueryValue sessionId = sessionIdParameter(connection);
-        if (!requireSessionId(sessionId, result) || !requireLockHolder(sessionId, result)) {
-            return nullptr;
+        if (requireSensorSession(connection, result)) {
+            result.setStatus(controller().cancelCapture());
         }
-        // The lock holder may cancel its capture; captures arrive with a later part of the
-        // service, so until then the cancel answers unsupported.
-        result.setStatus(ResultStatus::unsupported);
         return nullptr;
     });
 }

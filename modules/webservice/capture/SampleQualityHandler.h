@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/samplequality
-// Sample-quality scores come from a running capture, which a later part of the service builds;
-// until then the request answers unsupported.
+// GET /1.0/samplequality?capture_id=… answers the camera's quality scores of one image of the
+// last capture in "quality". No session is needed.
 class SampleQualityHandler : public IHandler {
 public:
     explicit SampleQualityHandler(ServiceContext* context) : IHandler(context) {}

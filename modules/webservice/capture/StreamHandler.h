@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/getstream
-// Preview snapshots come from a running capture, which a later part of the service builds; until
-// then the request answers unsupported.
+// GET /1.0/getstream?session_id=… answers the current preview images of the running capture as
+// Base64 JPEG texts in "streamDatas" (one per eye), for the session that holds the lock.
 class StreamHandler : public IHandler {
 public:
     explicit StreamHandler(ServiceContext* context) : IHandler(context) {}

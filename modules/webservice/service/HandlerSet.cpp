@@ -16,6 +16,7 @@
 #include "capture/LockHandler.h"
 #include "capture/RegisterHandler.h"
 #include "capture/RequestCommandHandler.h"
+#include "capture/RootStreamHandler.h"
 #include "capture/SampleQualityHandler.h"
 #include "capture/ServiceInfoHandler.h"
 #include "capture/StreamHandler.h"
@@ -26,7 +27,7 @@
 
 namespace lensws {
 
-// Members in route order: constructed 1 to 22, destroyed 22 to 1.
+// Members in route order: constructed 1 to 25, destroyed 25 to 1.
 struct HandlerSet::Handlers {
     Handlers(ServiceContext* context, AccessTokenStore* tokens, const std::string& passwordFile,
              const std::string& realm)
@@ -51,7 +52,10 @@ struct HandlerSet::Handlers {
           adminConfig(tokens),
           password(passwordFile, realm),
           sampleQuality(context),
-          command(context) {}
+          command(context),
+          rootStream(context),
+          rootStream1(context),
+          rootStream2(context) {}
 
     ConfigureHandler configure;
     LockHandler lock;
@@ -75,6 +79,9 @@ struct HandlerSet::Handlers {
     PasswordHandler password;
     SampleQualityHandler sampleQuality;
     RequestCommandHandler command;
+    RootStreamHandler rootStream;
+    RootStreamHandler rootStream1;
+    RootStreamHandler rootStream2;
 };
 
 HandlerSet::HandlerSet(ServiceContext* context, AccessTokenStore* tokens,
@@ -104,6 +111,9 @@ HandlerSet::HandlerSet(ServiceContext* context, AccessTokenStore* tokens,
     routes.append("/1.0/admin/password", &h.password);
     routes.append("/1.0/samplequality", &h.sampleQuality);
     routes.append("/1.0/", &h.command);
+    routes.append("/stream", &h.rootStream);
+    routes.append("/stream1", &h.rootStream1);
+    routes.append("/stream2", &h.rootStream2);
 }
 
 HandlerSet::~HandlerSet() = default;

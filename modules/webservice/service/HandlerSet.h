@@ -9,8 +9,8 @@ class AccessTokenStore;
 class RouteTable;
 class ServiceContext;
 
-// The service's 22 handler objects, one per route, constructed in route order and destroyed in
-// the reverse order. Construction appends every route to the table:
+// The service's handler objects, one per route, constructed in route order and destroyed in
+// the reverse order. Construction appends every route to the table: the 22 routes of the API,
 //
 //    1 /1.0/configure        ConfigureHandler         12 /1.0/gallery          GalleryHandler
 //    2 /1.0/lock             LockHandler              13 /1.0/enroll           EnrollHandler
@@ -23,6 +23,10 @@ class ServiceContext;
 //    9 /1.0/download         DownloadHandler          20 /1.0/admin/password   PasswordHandler
 //   10 /1.0/users            UsersHandler             21 /1.0/samplequality    SampleQualityHandler
 //   11 /1.0/user             UserHandler              22 /1.0/ RequestCommandHandler
+//
+// then the preview streams at the root, where GET /1.0/info advertises them:
+//
+//   23 /stream   24 /stream1   25 /stream2   RootStreamHandler
 //
 // The handlers keep non-owning pointers to the context and the token store, which must outlive
 // the set; the table keeps non-owning pointers to the handlers.

@@ -1,0 +1,157 @@
+// The camera controller's downloads: the images, ISO records and template of the last capture.
+
+#include "capture/CameraController.h"
+#include "capture/ControllerAdmission.h"
+#include "capture/DownloadVocabulary.h"
+#include "capture/ImageData.h"
+#include "imaging/EncoderFormat.h"
+#include "imaging/ImageEncoder.h"
+#include "sdk/SdkStatus.h"
+#include "web/WSMemPool.h"
+
+namespace lensws {
+
+namespace {
+
+constexpr std::int32_t kUncroppedKind = 1;
+
+ResultStatus cameraAnswer(CamxStatus status) {
+    if (status == CAMX_INVALID_PARAMETER) {
+        return ResultStatus::invalidParameter;
+    }
+    return status == CAMX_OK ? ResultStatus::success : ResultStatus::sensorFailure;
+}
+
+ResultStatus packBase64(const void* bytes, std::size_t size, CameraController::Download& out) {
+    out.data = toBase64(bytes, size, WSMemPool::access());
+    return out.data.status();
+}
+
+}  // namespace
+
+ResultStatus CameraController::admitDownload(const ControllerAdmission& admission,
+                                             const char* captureId, const CaptureRecord*& record,
+                                             vantrel_camera::OcuScanner*& cam) const {
+    const ResultStatus status = admit(admission, Need::Configured);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    record = captureStore_.find(captureId);
+    if (record == nullptr) {
+        return ResultStatus::invalidId;
+    }
+    cam = holder_.camera();
+    return cam != nullptr ? ResultStatus::success : ResultStatus::sensorFailure;
+}
+
+ResultStatus CameraController::downloadImage(const char* captureId, std::int32_t kind,
+                                             std::uint8_t format, std::uint8_t quality,
+                                             Download& out) {
+    ControllerAdmission admission(controllerMutex_);
+    const CaptureRecord* record = nullptr;
+    vantrel_camera::OcuScanner* cam = nullptr;
+    ResultStatus status = admitDownload(admission, captureId, record, cam);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    return fetchImage(*record, *cam, kind, format, quality, out);
+}
+
+ResultStatus CameraController::downloadDefaultImage(const char* captureId, Download& out) {
+    ControllerAdmission admission(controllerMutex_);
+    const CaptureRecord* record = nullptr;
+    vantrel_camera::OcuScanner* cam = nullptr;
+    ResultStatus status = admitDownload(admission, captureId, record, cam);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    return fetchImage(*record, *cam, kUncroppedKind, kImageFormatJpeg, qualitySample_, out);
+}
+
+ResultStatus CameraController::fetchImage(const CaptureRecord& record,
+                                          vantrel_camera::OcuScanner& cam, std::int32_t kind,
+                                          std::uint8_t format, std::uint8_t quality,
+                                          Download& out) {
+    // The plain image request carries the kind in one byte: the kinds with a byte budget
+    // exist only for ISO records, and the camera refuses them here.
+    if (kind < 0 || kind > 0xFF) {
+        return ResultStatus::invalidParameter;
+    }
+    const int encoder = encoderFormatFor(format);
+    const bool encodedHere = format == kImageFormatJpeg || format == kImageFormatPng;
+    const vantrel_camera::ImageInfo* images = nullptr;
+    std::uint32_t count = 0;
+    const ResultStatus status = cameraAnswer(
+        cam.getResultImage(static_cast<std::uint8_t>(kind), encodedHere ? sdk::kFormatRaw : format,
+                           quality, &images, &count));
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    const vantrel_camera::ImageInfo* image = nullptr;
+    for (std::uint32_t i = 0; images != nullptr && i < count && image == nullptr; ++i) {
+        const auto eye = static_cast<std::int32_t>(count > 1 ? i + 1 : i);
+        if (eye == record.irisPosition && hasData(images[i])) {
+            image = &images[i];
+        }
+    }
+    if (image == nullptr) {
+        return ResultStatus::failure;
+    }
+    out.eyeName = irisPositionName(record.irisPosition);
+    if (!encodedHere) {
+        return packBase64(image->data, image->size, out);
+    }
+    vtl_base_type::MemoryFile file(WSMemPool::access());
+    if (!holdsPixels(*image) ||
+        !encodeGreyImage(image->data, image->width, image->height, encoder, quality, &file)) {
+        return ResultStatus::failure;
+    }
+    return packBase64(file.buffer(), static_cast<std::size_t>(file.size()), out);
+}
+
+ResultStatus CameraController::downloadIsoImage(const char* captureId, std::int32_t revision,
+                                                std::int32_t kind, std::uint8_t format,
+                                                std::uint8_t quality, Download& out) {
+    ControllerAdmission admission(controllerMutex_);
+    const CaptureRecord* record = nullptr;
+    vantrel_camera::OcuScanner* cam = nullptr;
+    ResultStatus status = admitDownload(admission, captureId, record, cam);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    vantrel_camera::DataBlock block;
+    status = cameraAnswer(cam->getResultIsoImage(
+        static_cast<std::uint8_t>(revision), format, static_cast<std::uint16_t>(kind), quality,
+        static_cast<std::uint8_t>(record->irisPosition), &block));
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    if (block.data == nullptr || block.size == 0) {
+        return ResultStatus::failure;
+    }
+    out.eyeName = irisPositionName(record->irisPosition);
+    return packBase64(block.data, block.size, out);
+}
+
+ResultStatus CameraController::downloadTemplate(const char* captureId, Download& out) {
+    ControllerAdmission admission(controllerMutex_);
+    const CaptureRecord* record = nullptr;
+    vantrel_camera::OcuScanner* cam = nullptr;
+    ResultStatus status = admitDownload(admission, captureId, record, cam);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    vantrel_camera::DataBlock block;
+    if (cam->getResultTemplate(&block) != CAMX_OK) {
+        return ResultStatus::sensorFailure;
+    }
+    if (block.data == nullptr || block.size == 0) {
+        return ResultStatus::failure;
+    }
+    // One template covers every eye of the capture.
+    out.eyeName = captureStore_.size() < 2 ? irisPositionName(record->irisPosition)
+                                           : irisPositionName(kBothIrises);
+    return packBase64(block.data, block.size, out);
+}
+
+}  // namespace lensws
