@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "web/Base64.h"
 #include "support/TempDir.h"
+#include "web/Base64.h"
 
 namespace lensws {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "access/AccessTokenStore.h"
-#include "web/Base64.h"
 #include "access/TestServer.h"
 #include "access/TokensHandler.h"
 #include "support/TempDir.h"
+#include "web/Base64.h"
 
 namespace lensws {
 namespace {
