@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the service and the tests need.
+# Installs the Debian 12 packages the build and the service need; with --tests also those only
+# the tests need (independent image decoders, a browser and its driver).
+#   scripts/setup-deps.sh [--tests]
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config git python3
   libcivetweb-dev libssl-dev rapidjson-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libopenjp2-7-dev libsystemd-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-  openssl curl clang libclang-rt-14-dev clang-format python3-pil
+  openssl curl clang libclang-rt-14-dev clang-format
 )
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(python3-pil python3-selenium chromium chromium-driver libjpeg-turbo-progs
+    libopenjp2-tools)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -4,7 +4,7 @@
 # ThreadSanitizer build (the concurrency suites), then every libFuzzer target for a bounded time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup-deps.sh"
+"$root/scripts/setup-deps.sh" --tests
 jobs=$(nproc)
 "$root/scripts/check-format.sh"
 

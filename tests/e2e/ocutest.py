@@ -178,7 +178,12 @@ class Simulator:
             args += ["--serial", serial_link]
             if baud is not None:
                 args += ["--baud", str(baud)]
-        self.process = subprocess.Popen(args, stdout=subprocess.DEVNULL,
+        self.args = args
+        self.start()
+
+    def start(self):
+        """Starts the program (again) and waits until its control socket answers."""
+        self.process = subprocess.Popen(self.args, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + DEFAULT_TIMEOUT
         while True:
@@ -213,6 +218,12 @@ class Simulator:
         if not reply.startswith("ok "):
             raise RuntimeError(f"count {code:04X}: {reply}")
         return int(reply.split()[1])
+
+    def kill(self):
+        """SIGKILL, as if the camera died: what it published is left behind."""
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
 
     def stop(self):
         if self.process.poll() is None:

@@ -3,6 +3,7 @@
 #include <CivetServer.h>
 
 #include "access/AccessTokenStore.h"
+#include "capture/CameraController.h"
 #include "capture/ServiceContext.h"
 #include "service/DigestAuthGuard.h"
 #include "service/HandlerSet.h"
@@ -49,6 +50,11 @@ void ServiceRuntime::start() {
 
 void ServiceRuntime::shutdown() {
     if (server_) {
+        // A capture request and the previews of a capture hold their workers until the
+        // capture ends; the server waits for its workers, so the capture is stopped first.
+        if (context_) {
+            context_->cameraController().cancelCapture();
+        }
         server_->close();
     }
     server_.reset();
