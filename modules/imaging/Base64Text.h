@@ -25,8 +25,8 @@ public:
     const char* text() const { return text_; }
     // Characters before the NUL.
     std::size_t length() const { return length_; }
-    // Hands the block over; the caller returns it to the pool (WSMemPool::releaseBlock for the
-    // process-wide one).
+    // Hands the block over (text() is null afterwards); the caller returns it to the pool
+    // (WSMemPool::releaseBlock for the process-wide one).
     char* release();
 
 private:

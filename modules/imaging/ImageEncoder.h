@@ -12,8 +12,8 @@ namespace lensws {
 // Encodes an 8-bit grey frame (`width` x `height` bytes, rows top to bottom, no padding) as a
 // BMP, JPEG, PNG or JPEG 2000 (JP2) file, by encoder format code (EncoderFormat.h), into
 // `output` at its current position. `quality` (0 to 100) matters for JPEG (truncated to an
-// integer; below 1 counts as 1) and JPEG 2000 (compression ratio 100 / quality; 0 is refused);
-// values above 100 count as 100, negative ones and NaN as 0.
+// integer; below 1 counts as 1) and JPEG 2000 (compression ratio 100 / quality, at most
+// 10000:1; 0 is refused); values above 100 count as 100, negative ones and NaN as 0.
 //
 // An output without a buffer is first opened with encoderReservation bytes (at least 1), so a
 // typical frame is encoded without regrowth; an output that already has one just grows as
