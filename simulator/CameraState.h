@@ -22,6 +22,7 @@ struct SceneControl {
     std::uint32_t captureMs = 1500;
     std::uint32_t frameRate = 30;
     std::uint16_t emptyGalleryStatus = 0x4003;
+    bool stampFrames = false;  // live frames carry the moment they are handed out
 };
 
 // The last device-state command (0x5001) the camera received.

@@ -3,6 +3,7 @@
 #include "sdk/CommandCode.h"
 #include "sdk/SdkStatus.h"
 #include "simulator/ByteWriter.h"
+#include "simulator/FrameStamp.h"
 
 namespace ocusim {
 
@@ -138,6 +139,9 @@ CommandOutcome CaptureCommands::streamImages(Clock::time_point now) {
         if (session.slotActive(slot)) {
             state_.generator.render(session.liveScene(slot, frame), kFrameWidth, kFrameHeight,
                                     image);
+            if (state_.scene.stampFrames) {
+                stampFrame(image, steadyMicroseconds(when));
+            }
             data.bytes(image.pixels);
         }
     }

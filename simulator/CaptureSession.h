@@ -56,6 +56,7 @@ public:
     std::uint32_t frameIndexAt(Clock::time_point now) const;
     Clock::time_point frameTime(std::uint32_t index) const;
     Clock::time_point completionTime() const;
+    Clock::time_point startTime() const { return start_; }
 
     // The newest frame handed out by the stream command (guarded by the camera's single thread).
     std::uint32_t deliveredFrame() const { return deliveredFrame_; }

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <vector>
 
+#include "simulator/FrameStamp.h"
 #include "simulator/SimOptions.h"
 
 namespace ocusim {
@@ -33,7 +34,8 @@ bool decimal(const std::string& text, std::uint32_t low, std::uint32_t high, std
 }
 
 const char* kHelp =
-    "ok subject eyes capture-ms frame-rate fail drop delay echo short count state driver doze "
+    "ok subject eyes capture-ms frame-rate stamp-frames capture-times fail drop delay echo short "
+    "count state driver doze "
     "doze-ms wake-polls empty-gallery-status unplug help";
 
 }  // namespace
@@ -80,6 +82,17 @@ std::string ControlCommands::execute(const std::string& line, Clock::time_point 
         }
         camera.scene.captureMs = number;
         return "ok";
+    }
+    if (name == "stamp-frames" && w.size() == 2 && (w[1] == "on" || w[1] == "off")) {
+        camera.scene.stampFrames = w[1] == "on";
+        return "ok";
+    }
+    if (name == "capture-times" && w.size() == 1) {
+        if (!camera.capture) {
+            return "error no capture yet";
+        }
+        return "ok start=" + std::to_string(steadyMicroseconds(camera.capture->startTime())) +
+               " complete=" + std::to_string(steadyMicroseconds(camera.capture->completionTime()));
     }
     if (name == "frame-rate" && w.size() == 2) {
         if (!decimal(w[1], 1, 120, number)) {

@@ -29,6 +29,7 @@ class PreviewReader(threading.Thread):
         self.closed = False
         self.answer = None
         self.error = None
+        # Set once the stream's header, or the whole JSON answer, has arrived.
         self.started = threading.Event()
         self._socket = None
 
@@ -44,6 +45,8 @@ class PreviewReader(threading.Thread):
             self.error = repr(error)
         finally:
             self.started.set()
+            if self._socket is not None:
+                self._socket.close()
 
     def _read(self):
         sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -60,13 +63,13 @@ class PreviewReader(threading.Thread):
                 raise ConnectionError(f"closed in the header: {data!r}")
             data += chunk
         self.head, _, data = data.partition(HEADER_END)
-        self.started.set()
         if b"multipart/x-mixed-replace" not in self.head:
             length = int(self.head.lower().split(b"content-length: ")[1].split(b"\r\n")[0])
             while len(data) < length:
                 data += sock.recv(65536)
             self.answer = json.loads(data[:length])
             return
+        self.started.set()
         while True:
             if self.stall_after is not None and len(self.frames) == self.stall_after:
                 self.stall_after = None

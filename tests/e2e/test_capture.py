@@ -223,8 +223,9 @@ class MonocularCaptureTest(CameraSession, unittest.TestCase):
             reader.join(10)
         self.assertEqual(waiting.answer["status"], "success")
         for reader in (staying, late):
+            self.assertFalse(reader.is_alive())
             self.assertIsNone(reader.error)
-            self.assertTrue(reader.closed)
+            self.assertTrue(reader.closed, (len(reader.frames), reader.head))
         self.assertGreater(len(late.frames), 0)
 
     def test_stream2_of_a_monocular_camera_ends_at_once(self):

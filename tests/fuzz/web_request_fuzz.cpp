@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "capture/DownloadParams.h"
 #include "web/InlineAllocator.h"
 #include "web/JSConfiguration.h"
 #include "web/JsonOutputStream.h"
@@ -75,6 +76,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "configuration",
         [&configuration](const lensws::JsonValue& value) { return configuration.read(value); });
     if (declared > lensws::RequestDocument::kMaxBodyLength && read) {
+        std::abort();
+    }
+
+    // The download parameters from the same body: whatever they say, a usable request names a
+    // known format and a quality of 1 to 100.
+    lensws::DownloadParams params;
+    if (request.readMember(
+            "params", [&params](const lensws::JsonValue& value) { return params.read(value); }) &&
+        params.usable() &&
+        (lensws::imageFormatCode(lensws::imageFormatName(params.imageFormat)) !=
+             params.imageFormat ||
+         params.encodingQuality < 1 || params.encodingQuality > 100)) {
         std::abort();
     }
 

@@ -26,16 +26,6 @@ constexpr Term kImageKinds[] = {
     {"KIND 7_1_5", 4103}, {"KIND 7_2_5", 4104}, {"KIND 7_3_5", 4105}, {"KIND 7_5_0", 4106},
 };
 
-template <std::size_t N>
-std::int32_t codeOf(const Term (&terms)[N], std::string_view name) {
-    for (const Term& term : terms) {
-        if (term.name == name) {
-            return term.code;
-        }
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::int32_t imageFormatCode(std::string_view name) {
@@ -48,7 +38,12 @@ std::int32_t imageFormatCode(std::string_view name) {
 }
 
 std::int32_t imageKindCode(std::string_view name) {
-    return codeOf(kImageKinds, name);
+    for (const Term& term : kImageKinds) {
+        if (term.name == name) {
+            return term.code;
+        }
+    }
+    return 0;
 }
 
 std::int32_t isoRevisionCode(std::string_view name) {
