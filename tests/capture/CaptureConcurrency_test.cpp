@@ -61,10 +61,19 @@ protected:
         return frames;
     }
 
-    void waitUntilCapturing() {
-        while ((controller->stateFlags() & CameraController::kCapturing) == 0) {
+    // The whole capture on a request thread of its own; returns once the capture runs.
+    std::future<ResultStatus> startCapture() {
+        std::future<ResultStatus> capture = std::async(std::launch::async, [this] {
+            ResultDocument result;
+            const char* message = nullptr;
+            return controller->runCapture(result, CapturePurpose::Enrollment, &message);
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while ((controller->stateFlags() & CameraController::kCapturing) == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
             std::this_thread::yield();
         }
+        return capture;
     }
 
     simtest::SimCamera* camera = nullptr;
@@ -74,12 +83,7 @@ protected:
 
 TEST_F(CaptureConcurrency, CaptureWithPreviewsSnapshotsAndBusyChecks) {
     ASSERT_EQ(camera->control("capture-ms 1500"), "ok");
-    std::future<ResultStatus> capture = std::async(std::launch::async, [this] {
-        ResultDocument result;
-        const char* message = nullptr;
-        return controller->runCapture(result, CapturePurpose::Enrollment, &message);
-    });
-    waitUntilCapturing();
+    std::future<ResultStatus> capture = startCapture();
     std::future<int> first = preview();
     std::future<int> second = preview();
     std::atomic<int> snapshots{0};
@@ -105,12 +109,7 @@ TEST_F(CaptureConcurrency, CaptureWithPreviewsSnapshotsAndBusyChecks) {
 
 TEST_F(CaptureConcurrency, CancelFromAnotherThread) {
     ASSERT_EQ(camera->control("capture-ms 30000"), "ok");
-    std::future<ResultStatus> capture = std::async(std::launch::async, [this] {
-        ResultDocument result;
-        const char* message = nullptr;
-        return controller->runCapture(result, CapturePurpose::Enrollment, &message);
-    });
-    waitUntilCapturing();
+    std::future<ResultStatus> capture = startCapture();
     std::future<int> watching = preview();
     EXPECT_EQ(controller->cancelCapture(), ResultStatus::success);
     EXPECT_EQ(capture.get(), ResultStatus::canceled);

@@ -394,6 +394,18 @@ class Service:
                 return text
         return None
 
+    def finish(self):
+        """Stops the service and removes everything, then fails when the service printed a
+        sanitizer report (for a tearDownClass)."""
+        report = None
+        try:
+            self.stop()
+            report = self.sanitizer_report()
+        finally:
+            self.close()
+        if report:
+            raise AssertionError("sanitizer report from OcuService:\n" + report)
+
     def close(self):
         """Stops everything still running and removes the temporary folders."""
         try:

@@ -58,14 +58,7 @@ class CameraSession:
 
     @classmethod
     def tearDownClass(cls):
-        report = None
-        try:
-            cls.service.stop()
-            report = cls.service.sanitizer_report()
-        finally:
-            cls.service.close()
-        if report:
-            raise AssertionError(report)
+        cls.service.finish()
 
     def setUp(self):
         self.assertEqual(self.sim.command("capture-ms 600"), "ok")

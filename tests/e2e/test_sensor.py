@@ -48,14 +48,7 @@ class SensorScenario:
 
     @classmethod
     def tearDownClass(cls):
-        report = None
-        try:
-            cls.service.stop()
-            report = cls.service.sanitizer_report()
-        finally:
-            cls.service.close()
-        if report:
-            raise AssertionError(report)
+        cls.service.finish()
 
     def call(self, method, path, body=None):
         return self.service.call(method, path, body)

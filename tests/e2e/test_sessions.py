@@ -37,14 +37,7 @@ class SessionsTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        report = None
-        try:
-            cls.service.stop()
-            report = cls.service.sanitizer_report()
-        finally:
-            cls.service.close()
-        if report:
-            raise AssertionError(report)
+        cls.service.finish()
 
     def call(self, method, path, body=None, **kwargs):
         answer = self.service.request(method, path, body=body, **kwargs)

@@ -166,11 +166,10 @@ private:
     vantrel_camera::OcuScanner* camera() { return holder_.camera(); }
     // Opens a camera when none is; success or failure with its message.
     ResultStatus connect(const char** message);
-    // The checks every download starts with: the admission of a configured sensor, the capture
-    // in the store and a camera. On success `record` and `cam` are set.
-    ResultStatus admitDownload(const ControllerAdmission& admission, const char* captureId,
-                               const CaptureRecord*& record,
-                               vantrel_camera::OcuScanner*& cam) const;
+    // Runs `work(record, camera)` after the checks every download starts with, holding the
+    // controller: a configured sensor (the admission), the capture in the store, a camera.
+    template <class Work>
+    ResultStatus withCapture(const char* captureId, Work work);
     // One eye image of `record` from the camera, encoded when asked for JPEG or PNG.
     ResultStatus fetchImage(const CaptureRecord& record, vantrel_camera::OcuScanner& cam,
                             std::int32_t kind, std::uint8_t format, std::uint8_t quality,

@@ -27,45 +27,45 @@ ResultStatus packBase64(const void* bytes, std::size_t size, CameraController::D
     return out.data.status();
 }
 
+// A record or template the camera handed out; an empty one is no answer.
+ResultStatus packBlock(const vantrel_camera::DataBlock& block, CameraController::Download& out) {
+    if (block.data == nullptr || block.size == 0) {
+        return ResultStatus::failure;
+    }
+    return packBase64(block.data, block.size, out);
+}
+
 }  // namespace
 
-ResultStatus CameraController::admitDownload(const ControllerAdmission& admission,
-                                             const char* captureId, const CaptureRecord*& record,
-                                             vantrel_camera::OcuScanner*& cam) const {
+template <class Work>
+ResultStatus CameraController::withCapture(const char* captureId, Work work) {
+    ControllerAdmission admission(controllerMutex_);
     const ResultStatus status = admit(admission, Need::Configured);
     if (status != ResultStatus::success) {
         return status;
     }
-    record = captureStore_.find(captureId);
+    const CaptureRecord* record = captureStore_.find(captureId);
     if (record == nullptr) {
         return ResultStatus::invalidId;
     }
-    cam = holder_.camera();
-    return cam != nullptr ? ResultStatus::success : ResultStatus::sensorFailure;
+    vantrel_camera::OcuScanner* cam = holder_.camera();
+    return cam != nullptr ? work(*record, *cam) : ResultStatus::sensorFailure;
 }
 
 ResultStatus CameraController::downloadImage(const char* captureId, std::int32_t kind,
                                              std::uint8_t format, std::uint8_t quality,
                                              Download& out) {
-    ControllerAdmission admission(controllerMutex_);
-    const CaptureRecord* record = nullptr;
-    vantrel_camera::OcuScanner* cam = nullptr;
-    ResultStatus status = admitDownload(admission, captureId, record, cam);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    return fetchImage(*record, *cam, kind, format, quality, out);
+    return withCapture(captureId,
+                       [&](const CaptureRecord& record, vantrel_camera::OcuScanner& cam) {
+                           return fetchImage(record, cam, kind, format, quality, out);
+                       });
 }
 
 ResultStatus CameraController::downloadDefaultImage(const char* captureId, Download& out) {
-    ControllerAdmission admission(controllerMutex_);
-    const CaptureRecord* record = nullptr;
-    vantrel_camera::OcuScanner* cam = nullptr;
-    ResultStatus status = admitDownload(admission, captureId, record, cam);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    return fetchImage(*record, *cam, kUncroppedKind, kImageFormatJpeg, qualitySample_, out);
+    return withCapture(
+        captureId, [&](const CaptureRecord& record, vantrel_camera::OcuScanner& cam) {
+            return fetchImage(record, cam, kUncroppedKind, kImageFormatJpeg, qualitySample_, out);
+        });
 }
 
 ResultStatus CameraController::fetchImage(const CaptureRecord& record,
@@ -112,46 +112,29 @@ ResultStatus CameraController::fetchImage(const CaptureRecord& record,
 ResultStatus CameraController::downloadIsoImage(const char* captureId, std::int32_t revision,
                                                 std::int32_t kind, std::uint8_t format,
                                                 std::uint8_t quality, Download& out) {
-    ControllerAdmission admission(controllerMutex_);
-    const CaptureRecord* record = nullptr;
-    vantrel_camera::OcuScanner* cam = nullptr;
-    ResultStatus status = admitDownload(admission, captureId, record, cam);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    vantrel_camera::DataBlock block;
-    status = cameraAnswer(cam->getResultIsoImage(
-        static_cast<std::uint8_t>(revision), format, static_cast<std::uint16_t>(kind), quality,
-        static_cast<std::uint8_t>(record->irisPosition), &block));
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    if (block.data == nullptr || block.size == 0) {
-        return ResultStatus::failure;
-    }
-    out.eyeName = irisPositionName(record->irisPosition);
-    return packBase64(block.data, block.size, out);
+    return withCapture(
+        captureId, [&](const CaptureRecord& record, vantrel_camera::OcuScanner& cam) {
+            vantrel_camera::DataBlock block;
+            const ResultStatus status = cameraAnswer(cam.getResultIsoImage(
+                static_cast<std::uint8_t>(revision), format, static_cast<std::uint16_t>(kind),
+                quality, static_cast<std::uint8_t>(record.irisPosition), &block));
+            out.eyeName = irisPositionName(record.irisPosition);
+            return status == ResultStatus::success ? packBlock(block, out) : status;
+        });
 }
 
 ResultStatus CameraController::downloadTemplate(const char* captureId, Download& out) {
-    ControllerAdmission admission(controllerMutex_);
-    const CaptureRecord* record = nullptr;
-    vantrel_camera::OcuScanner* cam = nullptr;
-    ResultStatus status = admitDownload(admission, captureId, record, cam);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    vantrel_camera::DataBlock block;
-    if (cam->getResultTemplate(&block) != CAMX_OK) {
-        return ResultStatus::sensorFailure;
-    }
-    if (block.data == nullptr || block.size == 0) {
-        return ResultStatus::failure;
-    }
-    // One template covers every eye of the capture.
-    out.eyeName = captureStore_.size() < 2 ? irisPositionName(record->irisPosition)
-                                           : irisPositionName(kBothIrises);
-    return packBase64(block.data, block.size, out);
+    return withCapture(
+        captureId, [&](const CaptureRecord& record, vantrel_camera::OcuScanner& cam) {
+            vantrel_camera::DataBlock block;
+            if (cam.getResultTemplate(&block) != CAMX_OK) {
+                return ResultStatus::sensorFailure;
+            }
+            // One template covers every eye of the capture.
+            out.eyeName =
+                irisPositionName(captureStore_.size() < 2 ? record.irisPosition : kBothIrises);
+            return packBlock(block, out);
+        });
 }
 
 }  // namespace lensws

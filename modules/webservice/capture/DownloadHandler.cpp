@@ -52,6 +52,14 @@ ResultStatus fetch(mg_connection* connection, CameraController& controller, cons
 }  // namespace
 
 bool DownloadHandler::handleGet(CivetServer*, mg_connection* connection) {
+    return answerDownload(connection, false);
+}
+
+bool DownloadHandler::handlePost(CivetServer*, mg_connection* connection) {
+    return answerDownload(connection, true);
+}
+
+bool DownloadHandler::answerDownload(mg_connection* connection, bool withParams) const {
     CameraController::Download download;  // its text goes back to the pool after sending
     vtl_base_type::InlineAllocator<kMetadataPool> pool;
     DownloadMetaData metadata(pool);
@@ -61,51 +69,27 @@ bool DownloadHandler::handleGet(CivetServer*, mg_connection* connection) {
             return nullptr;
         }
         const std::string_view variant = variantOf(connection);
-        const bool image = variant == "image";
-        if (!image && variant != "template") {
-            result.setStatus(ResultStatus::unsupported);
-            return nullptr;
-        }
-        const ResultStatus status = image ? controller().downloadDefaultImage(captureId, download)
-                                          : controller().downloadTemplate(captureId, download);
-        result.setStatus(status);
-        if (status != ResultStatus::success) {
-            return nullptr;
-        }
-        if (image) {
-            result.setSensorData(download.data.text(), download.data.length());
-            metadata.setImageFormat(imageFormatName(kImageFormatJpeg));
-        } else {
-            result.setTemplate(download.data.text(), download.data.length());
-        }
-        metadata.setSubmodality(download.eyeName);
-        return &metadata;
-    });
-}
-
-bool DownloadHandler::handlePost(CivetServer*, mg_connection* connection) {
-    CameraController::Download download;  // its text goes back to the pool after sending
-    vtl_base_type::InlineAllocator<kMetadataPool> pool;
-    DownloadMetaData metadata(pool);
-    return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
-        char captureId[platform::kUuidTextLength + 1];
-        if (!requireCaptureId(connection, captureId, result)) {
-            return nullptr;
-        }
-        if (variantOf(connection) != "image") {
-            result.setStatus(ResultStatus::unsupported);
-            return nullptr;
-        }
-        const char* imageFormat = nullptr;
+        const char* imageFormat = nullptr;  // none for a template
         const char* message = nullptr;
-        const ResultStatus status =
-            fetch(connection, controller(), captureId, download, imageFormat, message);
+        ResultStatus status = ResultStatus::unsupported;
+        if (variant == "image" && withParams) {
+            status = fetch(connection, controller(), captureId, download, imageFormat, message);
+        } else if (variant == "image") {
+            imageFormat = imageFormatName(kImageFormatJpeg);
+            status = controller().downloadDefaultImage(captureId, download);
+        } else if (variant == "template" && !withParams) {
+            status = controller().downloadTemplate(captureId, download);
+        }
         result.setStatus(status, message);
         if (status != ResultStatus::success) {
             return nullptr;
         }
-        result.setSensorData(download.data.text(), download.data.length());
-        metadata.setImageFormat(imageFormat);
+        if (imageFormat != nullptr) {
+            result.setSensorData(download.data.text(), download.data.length());
+            metadata.setImageFormat(imageFormat);
+        } else {
+            result.setTemplate(download.data.text(), download.data.length());
+        }
         metadata.setSubmodality(download.eyeName);
         return &metadata;
     });

@@ -16,6 +16,10 @@ public:
 
     bool handleGet(CivetServer* server, mg_connection* connection) override;
     bool handlePost(CivetServer* server, mg_connection* connection) override;
+
+private:
+    // The answer to either method; only POST reads the body's parameters.
+    bool answerDownload(mg_connection* connection, bool withParams) const;
 };
 
 }  // namespace lensws

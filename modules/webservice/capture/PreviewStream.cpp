@@ -27,25 +27,23 @@ void streamFrames(JsonResponder& responder, FrameReceiver& receiver, std::size_t
 
 }  // namespace
 
-int previewFrameIndex(std::string_view name) {
-    if (name == "stream" || name == "stream1") {
-        return 0;
+bool servePreviewStream(mg_connection* connection, CameraController& controller,
+                        std::string_view name) {
+    std::size_t frameIndex = 0;
+    if (name == "stream2") {
+        frameIndex = 1;
+    } else if (name != "stream" && name != "stream1") {
+        return false;
     }
-    return name == "stream2" ? 1 : -1;
-}
-
-void servePreviewStream(mg_connection* connection, CameraController& controller,
-                        std::size_t frameIndex) {
     FrameReceiver receiver(true, WSMemPool::access());
     const StreamClient client = receiver.client(StreamClient::kPreview);
     const char* message = nullptr;
     const ResultStatus status = controller.addStreamClient(client, &message);
     if (status != ResultStatus::success) {
-        answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
+        return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
             result.setStatus(status, message);
             return nullptr;
         });
-        return;
     }
     JsonResponder responder(connection);
     if (responder.writeStreamHeader() > 0) {
@@ -53,6 +51,7 @@ void servePreviewStream(mg_connection* connection, CameraController& controller,
         responder.writeStreamEnd();
     }
     controller.removeStreamClient(client);
+    return true;
 }
 
 }  // namespace lensws

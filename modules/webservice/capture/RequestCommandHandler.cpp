@@ -11,12 +11,7 @@ bool RequestCommandHandler::handleGet(CivetServer*, mg_connection* connection) {
     // The whole rest of the path names the stream: "/1.0/stream/x" is no stream.
     std::string_view rest = pathFromCommandWord(connection);
     rest.remove_prefix(rest.empty() ? 0 : 1);
-    const int frameIndex = previewFrameIndex(rest);
-    if (frameIndex < 0) {
-        return answerUnsupported(connection);
-    }
-    servePreviewStream(connection, controller(), static_cast<std::size_t>(frameIndex));
-    return true;
+    return servePreviewStream(connection, controller(), rest) || answerUnsupported(connection);
 }
 
 bool RequestCommandHandler::handlePost(CivetServer*, mg_connection* connection) {
