@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
+#include "DirectEncoders.h"
 #include "camera/CreateCamera.h"
 #include "capture/CameraController.h"
 #include "imaging/EncoderFormat.h"
@@ -95,6 +97,25 @@ void BM_ControllerDownload(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ControllerDownload)->Unit(benchmark::kMillisecond);
+
+// One libjpeg-turbo encode of a captured frame at the preview quality (50), straight into a
+// vector: what a preview frame costs at the least. capture_bench.py sets the service's processor
+// time per camera frame beside it.
+void BM_DirectPreviewEncode(benchmark::State& state) {
+    CapturedCamera& c = captured();
+    const vantrel_camera::ImageInfo* images = nullptr;
+    std::uint32_t count = 0;
+    if (c.holder->camera()->getResultImage(1, sdk::kFormatRaw, 50, &images, &count) != CAMX_OK) {
+        state.SkipWithError("getResultImage failed");
+        return;
+    }
+    const std::vector<std::uint8_t> frame(images[0].data, images[0].data + images[0].size);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            imagingbench::directJpeg(frame.data(), images[0].width, images[0].height, 50));
+    }
+}
+BENCHMARK(BM_DirectPreviewEncode)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -32,9 +32,13 @@ void StreamHub::removeStreamClient(const StreamClient& client) {
 }
 
 void StreamHub::broadcastFrame(const FrameNotification& notification) {
+    // A listener of progress only (the capture waiter) has nothing to do with a plain frame:
+    // it is not woken for one.
+    const bool plainFrame = notification.captureState == FrameNotification::kNoProgress &&
+                            notification.status == ResultStatus::success;
     std::lock_guard<std::mutex> lock(hubMutex_);
     for (const StreamClient& slot : slots_) {
-        if (slot.notify != nullptr) {
+        if (slot.notify != nullptr && !(plainFrame && !slot.wantsFrames())) {
             slot.notify(slot.context, notification);
         }
     }

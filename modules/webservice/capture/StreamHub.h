@@ -36,7 +36,8 @@ public:
     }
     // Empties every slot that holds this client's function and context.
     void removeStreamClient(const StreamClient& client);
-    // Calls every listener in slot order, holding the hub's mutex throughout.
+    // Calls every listener in slot order, holding the hub's mutex throughout; a plain frame
+    // (no progress, no error) goes only to the listeners that want frames.
     void broadcastFrame(const FrameNotification& notification);
 
     // Listeners that want preview frames.
