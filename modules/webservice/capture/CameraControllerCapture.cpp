@@ -1,5 +1,5 @@
 // The camera controller's capture operations: starting, waiting for and cancelling a capture,
-// the frame callback that feeds the listeners, the preview snapshot and the sample quality.
+// the frame callback that feeds the listeners and the preview snapshot.
 
 #include "capture/CameraController.h"
 #include "capture/ControllerAdmission.h"
@@ -28,12 +28,6 @@ constexpr std::uint8_t kAutoCapture = 1;
 constexpr std::uint8_t kResultKind = 1;
 constexpr std::uint8_t kResultFormat = sdk::kFormatRaw;
 constexpr std::uint8_t kResultCompression = 50;
-
-// An image's eye among `count` images: the only image of a monocular camera is of an unknown
-// eye; a binocular camera hands back the right eye first.
-std::int32_t eyeOf(std::uint32_t index, std::uint32_t count) {
-    return static_cast<std::int32_t>(count > 1 ? index + 1 : index);
-}
 
 // Whether a notification of the camera's capture thread ends the capture.
 bool endsCapture(const std::uint32_t* captureStatus, const vantrel_camera::CaptureError* error) {
@@ -125,7 +119,7 @@ ResultStatus CameraController::collectCaptureResults(ResultDocument& result, con
     if (camx == CAMX_OK || camx == CAMX_SE_RIGHT_FRAME_UNQUALIFIED ||
         camx == CAMX_SE_LEFT_FRAME_UNQUALIFIED) {
         for (std::uint32_t i = 0; images != nullptr && i < count; ++i) {
-            if (hasData(images[i]) && !captureStore_.add(eyeOf(i, count))) {
+            if (hasData(images[i]) && !captureStore_.add(irisPositionOf(i, count))) {
                 captureStore_.clear();
                 break;
             }
@@ -190,39 +184,6 @@ void CameraController::handleFrame(const vantrel_camera::ImageInfo* images, std:
         clearFlag(kCapturing);
     }
     streamHub_.broadcastFrame(notification);
-}
-
-ResultStatus CameraController::sampleQuality(const char* captureId, SampleScores& scores) {
-    ControllerAdmission admission(controllerMutex_);
-    const ResultStatus status = admit(admission, Need::Configured);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    const CaptureRecord* record = captureStore_.find(captureId);
-    if (record == nullptr) {
-        return ResultStatus::invalidId;
-    }
-    vantrel_camera::OcuScanner* cam = camera();
-    const vantrel_camera::QualityPair* pairs = nullptr;
-    std::uint32_t count = 0;
-    const CamxStatus camx =
-        cam != nullptr ? cam->getResultQuality(&pairs, &count) : CAMX_DEVICE_NOT_FOUND;
-    if (camx == CAMX_INVALID_PARAMETER) {
-        return ResultStatus::invalidParameter;
-    }
-    if (camx != CAMX_OK) {
-        return ResultStatus::sensorFailure;
-    }
-    for (std::uint32_t p = 0; pairs != nullptr && p < count; ++p) {
-        if (eyeOf(p, count) == record->irisPosition) {
-            scores.totalScore = pairs[p].first;
-            scores.usableAreaScore = pairs[p].second;
-            scores.lowerUsableAreaScore = -1;
-            scores.submodality = irisPositionName(record->irisPosition);
-            return ResultStatus::success;
-        }
-    }
-    return ResultStatus::failure;
 }
 
 ResultStatus CameraController::getStreamSnapshot(Base64Text (&entries)[2], std::size_t& count) {

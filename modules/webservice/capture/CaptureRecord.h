@@ -18,6 +18,12 @@ enum IrisPosition : std::int32_t {
 // "unknownIris". These names are also the "submodality" a client sees.
 const char* irisPositionName(std::int32_t position);
 
+// The eye of image `index` among `count` images a camera hands back: the only image of a
+// monocular camera is of an unknown eye; a binocular camera hands back the right eye first.
+inline std::int32_t irisPositionOf(std::uint32_t index, std::uint32_t count) {
+    return static_cast<std::int32_t>(count > 1 ? index + 1 : index);
+}
+
 // One image of the last capture, named by the identifier the client downloads it with.
 struct CaptureRecord {
     char captureId[platform::kUuidTextLength + 1] = {};

@@ -1,4 +1,5 @@
-// The camera controller's downloads: the images, ISO records and template of the last capture.
+// The camera controller's operations on the last capture's results: the sample quality and the
+// downloads of its images, ISO records and template.
 
 #include "capture/CameraController.h"
 #include "capture/ControllerAdmission.h"
@@ -52,6 +53,28 @@ ResultStatus CameraController::withCapture(const char* captureId, Work work) {
     return cam != nullptr ? work(*record, *cam) : ResultStatus::sensorFailure;
 }
 
+ResultStatus CameraController::sampleQuality(const char* captureId, SampleScores& scores) {
+    return withCapture(
+        captureId, [&](const CaptureRecord& record, vantrel_camera::OcuScanner& cam) {
+            const vantrel_camera::QualityPair* pairs = nullptr;
+            std::uint32_t count = 0;
+            const ResultStatus status = cameraAnswer(cam.getResultQuality(&pairs, &count));
+            if (status != ResultStatus::success) {
+                return status;
+            }
+            for (std::uint32_t p = 0; pairs != nullptr && p < count; ++p) {
+                if (irisPositionOf(p, count) == record.irisPosition) {
+                    scores.totalScore = pairs[p].first;
+                    scores.usableAreaScore = pairs[p].second;
+                    scores.lowerUsableAreaScore = -1;
+                    scores.submodality = irisPositionName(record.irisPosition);
+                    return ResultStatus::success;
+                }
+            }
+            return ResultStatus::failure;
+        });
+}
+
 ResultStatus CameraController::downloadImage(const char* captureId, std::int32_t kind,
                                              std::uint8_t format, std::uint8_t quality,
                                              Download& out) {
@@ -89,8 +112,7 @@ ResultStatus CameraController::fetchImage(const CaptureRecord& record,
     }
     const vantrel_camera::ImageInfo* image = nullptr;
     for (std::uint32_t i = 0; images != nullptr && i < count && image == nullptr; ++i) {
-        const auto eye = static_cast<std::int32_t>(count > 1 ? i + 1 : i);
-        if (eye == record.irisPosition && hasData(images[i])) {
+        if (irisPositionOf(i, count) == record.irisPosition && hasData(images[i])) {
             image = &images[i];
         }
     }
