@@ -23,6 +23,9 @@ struct SceneControl {
     std::uint32_t frameRate = 30;
     std::uint16_t emptyGalleryStatus = 0x4003;
     bool stampFrames = false;  // live frames carry the moment they are handed out
+    // The distance the next comparison of the last capture with an enrollee reports instead of
+    // the measured one; used up by that comparison.
+    std::optional<float> nextDistance;
 };
 
 // The last device-state command (0x5001) the camera received.

@@ -1,5 +1,7 @@
 #include "simulator/ControlCommands.h"
 
+#include <charconv>
+#include <cmath>
 #include <sstream>
 #include <vector>
 
@@ -33,10 +35,20 @@ bool decimal(const std::string& text, std::uint32_t low, std::uint32_t high, std
     return parseNumber(text, value) && value >= low && value <= high;
 }
 
+// A distance as the camera reports it: a decimal number that the 32-bit float of the reply holds
+// as read, from 0 up to (not including) 2, the largest distance two irises can have.
+bool distance(const std::string& text, float& value) {
+    const char* end = text.data() + text.size();
+    const std::from_chars_result parsed =
+        std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    return parsed.ec == std::errc() && parsed.ptr == end && std::isfinite(value) && value >= 0.0f &&
+           value < 2.0f;
+}
+
 const char* kHelp =
     "ok subject eyes capture-ms frame-rate stamp-frames capture-times fail drop delay echo short "
     "count state driver doze "
-    "doze-ms wake-polls empty-gallery-status unplug help";
+    "doze-ms wake-polls empty-gallery-status next-distance unplug help";
 
 }  // namespace
 
@@ -169,6 +181,18 @@ std::string ControlCommands::execute(const std::string& line, Clock::time_point 
             return "error empty-gallery-status takes 0 or 4003";
         }
         camera.scene.emptyGalleryStatus = static_cast<std::uint16_t>(status);
+        return "ok";
+    }
+    if (name == "next-distance" && w.size() == 2) {
+        if (w[1] == "off") {
+            camera.scene.nextDistance.reset();
+            return "ok";
+        }
+        float value = 0;
+        if (!distance(w[1], value)) {
+            return "error next-distance takes a decimal number from 0 up to 2, or off";
+        }
+        camera.scene.nextDistance = value;
         return "ok";
     }
     if (name == "unplug" && w.size() == 1) {

@@ -145,8 +145,13 @@ CommandOutcome TemplateCommands::begin(std::uint16_t code, const Params& params,
             if (completed == nullptr) {
                 return CommandOutcome::failure(status);
             }
+            float distance = bestDistance(templatesOf(*completed, 0), enrollee->templates);
+            if (state_.scene.nextDistance) {
+                distance = *state_.scene.nextDistance;
+                state_.scene.nextDistance.reset();
+            }
             ByteWriter results;
-            results.f32(bestDistance(templatesOf(*completed, 0), enrollee->templates));
+            results.f32(distance);
             CommandOutcome outcome;
             outcome.results = results.take();
             return outcome;

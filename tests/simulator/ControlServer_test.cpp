@@ -114,6 +114,32 @@ TEST_F(ControlServerTest, SettingsChangeTheNextCapture) {
     EXPECT_NE(control("state").find("dozing=1"), std::string::npos);
 }
 
+TEST_F(ControlServerTest, NextDistanceIsReportedByOneComparisonWithAnEnrollee) {
+    capture();
+    ASSERT_EQ(host_->command(cmd::kEnroll, test::textParam("guest")).status, CAMX_OK);
+    const auto compare = [this](const char* id) {
+        return host_->command(cmd::kCompareWithEnrollee, test::textParam(id));
+    };
+    EXPECT_EQ(control("next-distance 1.05"), "ok");
+    // A refused comparison does not use it up.
+    EXPECT_EQ(compare("nobody").status, CAMX_GAL_ID_NOT_EXIST);
+    const test::TestReply set = compare("guest");
+    ASSERT_EQ(set.status, CAMX_OK);
+    EXPECT_EQ(test::f32At(set.results, 0), 1.05f);
+    const float measured = test::f32At(compare("guest").results, 0);
+    EXPECT_LT(measured, 0.3f);
+    EXPECT_EQ(control("next-distance 0"), "ok");
+    EXPECT_EQ(test::f32At(compare("guest").results, 0), 0.0f);
+    for (const char* bad :
+         {"next-distance", "next-distance 2", "next-distance -0.1", "next-distance 1.0x",
+          "next-distance nan", "next-distance 1e-1", "next-distance 0.5 0.6"}) {
+        EXPECT_EQ(control(bad).rfind("error", 0), 0u) << bad;
+    }
+    EXPECT_EQ(control("next-distance 1.999"), "ok");
+    EXPECT_EQ(control("next-distance off"), "ok");
+    EXPECT_EQ(test::f32At(compare("guest").results, 0), measured);
+}
+
 TEST_F(ControlServerTest, BadCommandsAnswerErrors) {
     for (const char* line :
          {"", "bogus", "subject", "eyes sideways", "capture-ms -1", "capture-ms 600001",
