@@ -12,6 +12,9 @@
 
 #include "camera/CreateCamera.h"
 #include "sdk/SdkSimFixture.h"
+#include "web/IdentifiedList.h"
+#include "web/InlineAllocator.h"
+#include "web/TextList.h"
 #include "web/WSMemPool.h"
 
 namespace lensws {
@@ -25,6 +28,7 @@ constexpr ResultStatus kBusy = ResultStatus::sensorBusy;
 constexpr ResultStatus kInitNeeded = ResultStatus::initializationNeeded;
 constexpr ResultStatus kConfigNeeded = ResultStatus::configurationNeeded;
 constexpr ResultStatus kInvalidId = ResultStatus::invalidId;
+constexpr ResultStatus kSensorFailure = ResultStatus::sensorFailure;
 constexpr char kUnknownCapture[] = "00000000-0000-4000-8000-000000000000";
 
 // The controller's operations, each with whatever arguments it needs.
@@ -103,6 +107,41 @@ const std::vector<NamedOperation>& operations() {
          [](CameraController& c) {
              CameraController::Download out;
              return c.downloadDefaultImage(kUnknownCapture, out);
+         }},
+        {"enrollUser",
+         [](CameraController& c) {
+             const char* message = nullptr;
+             return c.enrollUser("alice", &message);
+         }},
+        {"verifyUser",
+         [](CameraController& c) {
+             const char* message = nullptr;
+             bool matched = false;
+             return c.verifyUser("alice", &message, matched);
+         }},
+        {"identifyUser",
+         [](CameraController& c) {
+             vtl_base_type::InlineAllocator<256> pool;
+             IdentifiedList identified(pool);
+             return c.identifyUser(identified);
+         }},
+        {"getGalleryCounts",
+         [](CameraController& c) {
+             CameraController::GalleryCounts counts;
+             return c.getGalleryCounts(counts);
+         }},
+        {"listUsers",
+         [](CameraController& c) {
+             vtl_base_type::InlineAllocator<256> pool;
+             TextList users(pool);
+             return c.listUsers(users);
+         }},
+        {"deleteUser", [](CameraController& c) { return c.deleteUser(nullptr); }},
+        {"getTemplateInfo",
+         [](CameraController& c) {
+             CameraController::TemplateInfo info;
+             const char* message = nullptr;
+             return c.getTemplateInfo("alice", info, &message);
          }},
     };
     return list;
@@ -186,7 +225,7 @@ TEST_F(CameraControllerTest, AdmissionTable) {
         {"getMatchSettings", kInitNeeded, kSuccess, kSuccess, kBusy},
         {"getDeviceInfo", kInitNeeded, kSuccess, kSuccess, kBusy},
         // Before the first initialize there is no camera object to scan with.
-        {"scanDevices", ResultStatus::sensorFailure, kSuccess, kSuccess, kBusy},
+        {"scanDevices", kSensorFailure, kSuccess, kSuccess, kBusy},
         {"beginCapture", kInitNeeded, kConfigNeeded, kSuccess, kBusy},
         {"sampleQuality", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
         {"getStreamSnapshot", kInitNeeded, kConfigNeeded, ResultStatus::nocapturing, kSuccess},
@@ -194,6 +233,16 @@ TEST_F(CameraControllerTest, AdmissionTable) {
         {"downloadIsoImage", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
         {"downloadTemplate", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
         {"downloadDefaultImage", kInitNeeded, kConfigNeeded, kInvalidId, kBusy},
+        // With no capture taken the camera has nothing to enroll or match.
+        {"enrollUser", kInitNeeded, kConfigNeeded, kSensorFailure, kBusy},
+        // Matching follows a capture and checks only for a camera object.
+        {"verifyUser", kSensorFailure, kInvalidId, kInvalidId, kBusy},
+        {"identifyUser", kSensorFailure, kSensorFailure, kSensorFailure, kBusy},
+        // The gallery needs no configuration; the simulator's gallery starts empty.
+        {"getGalleryCounts", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"listUsers", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"deleteUser", kInitNeeded, kSuccess, kSuccess, kBusy},
+        {"getTemplateInfo", kInitNeeded, kInvalidId, kInvalidId, kBusy},
     };
     ASSERT_EQ(std::size(table), operations().size());
     for (std::size_t i = 0; i < operations().size(); ++i) {

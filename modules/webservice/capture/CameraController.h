@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "camera/CameraHolder.h"
 #include "capture/CapturePurpose.h"
@@ -17,7 +18,10 @@ namespace lensws {
 
 class ControllerAdmission;
 class FrameReceiver;
+class IdentifiedList;
 class ResultDocument;
+class TextList;
+class UserRecord;
 
 // The sensor's state, shared by every client: whether the camera is initialized, configured and
 // capturing, the matching thresholds, the JPEG qualities, the listeners of a running capture
@@ -135,6 +139,47 @@ public:
     // The uncropped image as JPEG at the sample quality.
     ResultStatus downloadDefaultImage(const char* captureId, Download& out);
 
+    // Enrolls the camera's last capture under `userId` and commits the gallery; needs a
+    // configured sensor. failure "Cannot enroll more to this userId." when the user has no room
+    // left, invalidId "Invalid userId." when the camera refuses the identifier,
+    // duplicatedEnrollment "Duplicated enrollment." when the camera's duplicate check finds the
+    // iris enrolled already.
+    ResultStatus enrollUser(const char* userId, const char** message);
+    // Compares the camera's last capture with the user's templates: matched when the distance is
+    // below the genuine threshold. invalidId "User ID does not exist." for a user not enrolled.
+    ResultStatus verifyUser(const char* userId, const char** message, bool& matched);
+    // The users nearer to the camera's last capture than the genuine threshold, in the camera's
+    // order (nearest first).
+    ResultStatus identifyUser(IdentifiedList& identified);
+
+    // The gallery's size as the camera reports it; an empty gallery has zero counts.
+    struct GalleryCounts {
+        static constexpr std::uint32_t kMaxTemplatesPerId = 8;
+        std::uint32_t usedIds = 0;
+        std::uint32_t maxIds = 0;
+        std::uint32_t usedTemplates = 0;
+        std::uint32_t maxTemplates = 0;
+        std::uint32_t maxTemplatesPerId = kMaxTemplatesPerId;
+    };
+    // The gallery operations need an initialized sensor, not a configured one.
+    ResultStatus getGalleryCounts(GalleryCounts& counts);
+    // Appends the enrolled user identifiers to `users` in the camera's order.
+    ResultStatus listUsers(TextList& users);
+    // Removes one user (or every user for null) and commits the gallery. Removing a user who is
+    // not enrolled succeeds.
+    ResultStatus deleteUser(const char* userId);
+    // The first six words of the camera's record of the user's templates: template version,
+    // creator version, left, right, unknown and total iris counts. invalidId "User ID does not
+    // exist." for a user not enrolled.
+    struct TemplateInfo {
+        std::uint32_t words[6] = {};
+    };
+    ResultStatus getTemplateInfo(const char* userId, TemplateInfo& info, const char** message);
+    // This controller keeps no user records: the three answer unsupported at once.
+    ResultStatus getUserRecord(const char* userId, UserRecord& record);
+    ResultStatus setUserRecord(const char* userId, const UserRecord* record);
+    ResultStatus listUserRecords(std::vector<UserRecord>& records);
+
     // Registers a listener of the running capture; failure "No capturing is going on." when
     // none runs, failure "No more streaming clients allowed." when the hub is full. A listener
     // registered this way is sure to see the capture's last notification.
@@ -174,6 +219,14 @@ private:
     ResultStatus fetchImage(const CaptureRecord& record, vantrel_camera::OcuScanner& cam,
                             std::int32_t kind, std::uint8_t format, std::uint8_t quality,
                             Download& out);
+    // Holds the controller for a gallery operation: sensorBusy, initializationNeeded, or
+    // `work(camera)`.
+    template <class Work>
+    ResultStatus withGallery(Work work);
+    // The first step of verification and identification: the controller free, no capture
+    // running, a camera object.
+    template <class Work>
+    ResultStatus withMatcher(Work work);
     // The outcome of a capture as its last notification tells it.
     static ResultStatus waitForCaptureEnd(FrameReceiver& receiver);
     void handleFrame(const vantrel_camera::ImageInfo* images, std::uint32_t count,

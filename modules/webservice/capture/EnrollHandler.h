@@ -5,8 +5,7 @@
 namespace lensws {
 
 // /1.0/enroll
-// Enrollment stores a capture in the camera's gallery, which a later part of the service builds;
-// until then it answers unsupported.
+// POST enrolls the camera's last capture in its gallery under "user_id".
 class EnrollHandler : public IHandler {
 public:
     explicit EnrollHandler(ServiceContext* context) : IHandler(context) {}

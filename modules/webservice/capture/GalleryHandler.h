@@ -5,8 +5,7 @@
 namespace lensws {
 
 // /1.0/gallery
-// The gallery's counts come from the camera, which a later part of the service builds; until then
-// the query answers unsupported.
+// GET: the gallery's counts and capacity, as the dictionary "metadata".
 class GalleryHandler : public IHandler {
 public:
     explicit GalleryHandler(ServiceContext* context) : IHandler(context) {}

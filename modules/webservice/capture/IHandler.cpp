@@ -73,6 +73,19 @@ bool IHandler::requireCaptureId(mg_connection* connection,
     return false;
 }
 
+bool IHandler::requireUserId(mg_connection* connection, char (&userId)[kMaxUserIdLength + 1],
+                             ResultDocument& result) {
+    const QueryValue value = lookupQueryParameter(queryText(connection), "user_id");
+    if (isValidUserId(value)) {
+        std::memcpy(userId, value.data(), value.length());
+        userId[value.length()] = '\0';
+        return true;
+    }
+    result.setStatus(ResultStatus::badValue);
+    result.addBadField("userId");
+    return false;
+}
+
 bool IHandler::requireSensorSession(mg_connection* connection, ResultDocument& result) const {
     const QueryValue sessionId = sessionIdParameter(connection);
     return requireSessionId(sessionId, result) && requireLockHolder(sessionId, result);

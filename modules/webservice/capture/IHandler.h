@@ -3,6 +3,7 @@
 #include <CivetServer.h>
 
 #include "capture/SessionManager.h"
+#include "capture/UserId.h"
 #include "platform/Uuid.h"
 #include "web/QueryParameter.h"
 
@@ -49,6 +50,10 @@ protected:
     static bool requireCaptureId(mg_connection* connection,
                                  char (&captureId)[platform::kUuidTextLength + 1],
                                  ResultDocument& result);
+    // The request's "user_id" must pass isValidUserId; otherwise badValue with the bad field
+    // "userId". On success `userId` holds it.
+    static bool requireUserId(mg_connection* connection, char (&userId)[kMaxUserIdLength + 1],
+                              ResultDocument& result);
     // Both checks on the request's "session_id", as every sensor endpoint runs them before it
     // calls the camera controller.
     bool requireSensorSession(mg_connection* connection, ResultDocument& result) const;

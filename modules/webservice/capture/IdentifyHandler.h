@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/identifycapture
-// Identification searches the camera's gallery for a capture, which a later part of the service
-// builds; until then it answers unsupported.
+// POST captures and searches the camera's gallery for the capture: "captureIds", then
+// "identified" with every user nearer than the genuine threshold.
 class IdentifyHandler : public IHandler {
 public:
     explicit IdentifyHandler(ServiceContext* context) : IHandler(context) {}

@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/user
-// Reading, writing and deleting one gallery user goes through the camera, which a later part of
-// the service builds; until then every method answers unsupported.
+// GET /1.0/user/templateinfo: what the camera stores of one user; GET /1.0/user/info and POST:
+// the user's record (none kept here: unsupported); DELETE removes the user.
 class UserHandler : public IHandler {
 public:
     explicit UserHandler(ServiceContext* context) : IHandler(context) {}

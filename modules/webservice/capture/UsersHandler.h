@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/users
-// Listing and deleting the gallery's users goes through the camera, which a later part of the
-// service builds; until then both methods answer unsupported.
+// GET /1.0/users/id lists the enrolled user identifiers; GET /1.0/users/info the user records
+// (none kept here: unsupported); DELETE removes every user.
 class UsersHandler : public IHandler {
 public:
     explicit UsersHandler(ServiceContext* context) : IHandler(context) {}

@@ -5,8 +5,8 @@
 namespace lensws {
 
 // /1.0/verifycapture
-// Verification matches a capture against the camera's gallery, which a later part of the service
-// builds; until then it answers unsupported.
+// POST captures and compares the capture with the templates of "user_id": "captureIds" and
+// "matched".
 class VerifyHandler : public IHandler {
 public:
     explicit VerifyHandler(ServiceContext* context) : IHandler(context) {}

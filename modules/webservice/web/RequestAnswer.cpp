@@ -4,9 +4,10 @@
 
 namespace lensws {
 
-void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary) {
+void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary,
+                const IdentifiedList* identified) {
     try {
-        responder.writeResult(result, dictionary);
+        responder.writeResult(result, dictionary, identified);
     } catch (const std::exception&) {
         try {
             result.setStatus(ResultStatus::failure);

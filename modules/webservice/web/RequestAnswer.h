@@ -10,6 +10,7 @@ struct mg_connection;
 
 namespace lensws {
 
+class IdentifiedList;
 class MetaData;
 
 // The convention every request operation follows: build the result, fill it, and send it in
@@ -22,16 +23,29 @@ class MetaData;
 template <class Fill>
 bool answerJson(mg_connection* connection, Fill&& fill);
 
-// Sends `result` (and `dictionary`, may be null). When the connection fails halfway through the
-// body, the result is turned into failure and sent once more, which normally fails at once
-// because the peer is gone.
-void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary);
+// The same for an answer that may end with the "identified" list: `fill` points `identified`
+// at the list to send after the other members, or leaves it null. An exception escaping `fill`
+// drops the list.
+template <class Fill>
+bool answerJson(mg_connection* connection, const IdentifiedList*& identified, Fill&& fill);
+
+// Sends `result` (and `dictionary` and `identified`, each may be null). When the connection fails
+// halfway through the body, the result is turned into failure and sent once more, which normally
+// fails at once because the peer is gone.
+void sendResult(JsonResponder& responder, ResultDocument& result, const MetaData* dictionary,
+                const IdentifiedList* identified = nullptr);
 
 // Answers the JSON result unsupported.
 bool answerUnsupported(mg_connection* connection);
 
 template <class Fill>
 bool answerJson(mg_connection* connection, Fill&& fill) {
+    const IdentifiedList* identified = nullptr;
+    return answerJson(connection, identified, fill);
+}
+
+template <class Fill>
+bool answerJson(mg_connection* connection, const IdentifiedList*& identified, Fill&& fill) {
     ResultDocument result;
     JsonResponder responder(connection);
     const MetaData* dictionary = nullptr;
@@ -39,10 +53,12 @@ bool answerJson(mg_connection* connection, Fill&& fill) {
         dictionary = fill(result);
     } catch (const std::bad_alloc&) {
         result.setStatus(ResultStatus::memoryAllocationFailed);
+        identified = nullptr;
     } catch (...) {
         result.setStatus(ResultStatus::failure);
+        identified = nullptr;
     }
-    sendResult(responder, result, dictionary);
+    sendResult(responder, result, dictionary, identified);
     return true;
 }
 
