@@ -48,7 +48,7 @@ bool distance(const std::string& text, float& value) {
 const char* kHelp =
     "ok subject eyes capture-ms frame-rate stamp-frames capture-times fail drop delay echo short "
     "count state driver doze "
-    "doze-ms wake-polls empty-gallery-status next-distance unplug help";
+    "doze-ms wake-polls empty-gallery-status next-distance commit-pause unplug help";
 
 }  // namespace
 
@@ -193,6 +193,13 @@ std::string ControlCommands::execute(const std::string& line, Clock::time_point 
             return "error next-distance takes a decimal number from 0 up to 2, or off";
         }
         camera.scene.nextDistance = value;
+        return "ok";
+    }
+    if (name == "commit-pause" && w.size() == 2) {
+        if (!decimal(w[1], 0, 600000, number)) {
+            return "error commit-pause takes 0 to 600000 milliseconds";
+        }
+        camera.gallery.pauseNextCommit(std::chrono::milliseconds(number));
         return "ok";
     }
     if (name == "unplug" && w.size() == 1) {

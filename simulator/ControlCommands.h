@@ -30,6 +30,8 @@ namespace ocusim {
 //   doze                          firmware 0x40000+: the camera dozes now
 //   doze-ms N, wake-polls N       dozing after N idle ms; N wake-up polls answered 1
 //   empty-gallery-status 0|4003   status of gallery replies for an empty gallery
+//   commit-pause MS               the next gallery commit holds its written temporary file back
+//                                 MS before renaming it over the gallery file (the camera waits)
 //   next-distance D | off         the next comparison of the last capture with an enrollee
 //                                 reports the distance D (0 <= D < 2) instead of its own, once
 //   unplug                        USB only: drop the host's connection

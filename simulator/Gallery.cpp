@@ -1,5 +1,7 @@
 #include "simulator/Gallery.h"
 
+#include <utility>
+
 #include "sdk/SdkStatus.h"
 #include "simulator/GalleryFile.h"
 #include "simulator/IrisMatcher.h"
@@ -96,8 +98,11 @@ std::uint32_t Gallery::remove(const std::string& id) {
 }
 
 std::uint32_t Gallery::commit() {
-    if (!file_.empty() && !writeFileAtomically(file_, serializeGallery(working_))) {
-        return CAMX_DEV_IO_FAILED;
+    if (!file_.empty()) {
+        const std::chrono::milliseconds pause = std::exchange(commitPause_, {});
+        if (!writeFileAtomically(file_, serializeGallery(working_), pause)) {
+            return CAMX_DEV_IO_FAILED;
+        }
     }
     committed_ = working_;
     return CAMX_OK;

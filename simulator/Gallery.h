@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ public:
     void removeAll() { working_.clear(); }
     // 0, or CAMX_DEV_IO_FAILED when the file cannot be written (nothing changes then).
     std::uint32_t commit();
+    // The next commit that writes the file holds its written temporary file back for `pause`
+    // before renaming it over the gallery file, the whole camera waiting with it: a window in
+    // which a test can kill the camera in the middle of a commit.
+    void pauseNextCommit(std::chrono::milliseconds pause) { commitPause_ = pause; }
     // 0, or CAMX_GAL_LOAD_FAILED (the working copy is left as it was).
     std::uint32_t load();
 
@@ -54,6 +59,7 @@ private:
     std::string file_;
     std::vector<Enrollee> working_;
     std::vector<Enrollee> committed_;
+    std::chrono::milliseconds commitPause_{0};
 };
 
 }  // namespace ocusim

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cerrno>
+#include <thread>
 
 #include "simulator/ByteReader.h"
 #include "simulator/ByteWriter.h"
@@ -109,7 +110,8 @@ bool parseGallery(const std::vector<std::uint8_t>& bytes, std::vector<Enrollee>&
     return true;
 }
 
-bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::chrono::milliseconds pauseBeforeRename) {
     const std::string temporary = path + ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -117,6 +119,9 @@ bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t
     }
     const bool written = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
+    if (written && closed && pauseBeforeRename.count() > 0) {
+        std::this_thread::sleep_for(pauseBeforeRename);
+    }
     if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

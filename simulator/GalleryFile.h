@@ -5,6 +5,7 @@
 //   u16 number of templates, per template u32 length and the template (see TemplateCodec.h);
 //   finally the CRC-32 of everything before it.
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,10 @@ bool parseGallery(const std::vector<std::uint8_t>& bytes, std::vector<Enrollee>&
 
 // Replaces `path` atomically: the bytes go to a temporary file beside it, are flushed to disk and
 // renamed over it, and the directory is flushed, so a crash leaves the old or the new file.
-bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// `pauseBeforeRename` holds the written temporary file back that long before the rename (a
+// window for tests that end the program in the middle of a replacement).
+bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                         std::chrono::milliseconds pauseBeforeRename = {});
 // Reads a whole file; `exists` is false when there is none.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, bool& exists);
 

@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "sdk/SdkStatus.h"
 #include "simulator/GalleryFile.h"
@@ -130,6 +132,31 @@ TEST_F(GalleryFileTest, ADamagedFileIsRefusedAndLeavesTheGalleryAsItWas) {
     writeBytes({1, 2, 3});
     EXPECT_EQ(gallery.load(), CAMX_GAL_LOAD_FAILED);
     EXPECT_EQ(gallery.enrolleeCount(), 2u);
+}
+
+TEST_F(GalleryFileTest, APausedCommitLeavesTheOldFileInPlaceUntilItsRename) {
+    Gallery gallery(1000, file_);
+    gallery.open();
+    gallery.add("alice", {randomTemplate(1)}, false, 1.1f);
+    ASSERT_EQ(gallery.commit(), CAMX_OK);
+    const std::vector<std::uint8_t> old = fileBytes();
+    gallery.add("bob", {randomTemplate(2)}, false, 1.1f);
+    gallery.pauseNextCommit(std::chrono::milliseconds(400));
+    std::uint32_t status = 1;
+    std::thread committing([&] { status = gallery.commit(); });
+    bool seen = false;
+    for (int i = 0; i < 5000 && !seen; ++i) {
+        seen = ::access((file_ + ".tmp").c_str(), F_OK) == 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(fileBytes(), old);
+    committing.join();
+    EXPECT_EQ(status, CAMX_OK);
+    EXPECT_NE(::access((file_ + ".tmp").c_str(), F_OK), 0);
+    Gallery reopened(1000, file_);
+    ASSERT_EQ(reopened.open(), CAMX_OK);
+    EXPECT_EQ(reopened.enrolleeCount(), 2u);
 }
 
 TEST_F(GalleryFileTest, AFailedCommitReportsAnIoFailureAndChangesNothing) {
