@@ -25,6 +25,18 @@ if [ ! -f "$pem" ]; then
   echo "Made the TLS certificate $pem"
 fi
 
+# The console (www/) is served from the home, the service's document root: each of its entries
+# is linked there, so that http://localhost:8081/ shows it and edits in www/ show at once. A file
+# or folder of the same name that is no such link is left alone.
+for entry in "$root"/www/*; do
+  link="$OCUSERVICE_HOME/$(basename "$entry")"
+  if [ -e "$link" ] && [ ! -L "$link" ]; then
+    echo "Left $link in place: it is not a link to the console's $(basename "$entry")"
+  else
+    ln -sfn "$entry" "$link"
+  fi
+done
+
 "$root/build/bin/ocucam-sim" --device-dir "$OCUSERVICE_DEVICE_DIR" \
   --gallery "$sim_state/gallery.dat" &
 sim=$!
