@@ -318,6 +318,8 @@ class Service:
         (a dict) adds to or replaces variables of the environment()."""
         environment = self.environment()
         environment.update(env or {})
+        if self._reader is not None and not self._reader.is_alive() and self.process.stdout:
+            self.process.stdout.close()  # of a run before this one, ended and read to its end
         self.process = subprocess.Popen([program("OcuService"), *args], cwd=self.home,
                                         env=environment, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT)
