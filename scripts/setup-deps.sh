@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the service need; with --tests also those only
-# the tests need (independent image decoders, a browser and its driver).
+# the tests need (independent image decoders, a browser and its driver, a JSON Schema validator,
+# and Node.js with npm, which installs the API description's linter into the build tree).
 #   scripts/setup-deps.sh [--tests]
 set -euo pipefail
 packages=(
@@ -11,7 +12,9 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(python3-pil python3-selenium chromium chromium-driver libjpeg-turbo-progs
-    libopenjp2-tools)
+    libopenjp2-tools python3-jsonschema nodejs)
+  # A Node.js package of another origin may bring npm itself and conflict with Debian's npm.
+  command -v npm >/dev/null || packages+=(npm)
 fi
 missing=()
 for p in "${packages[@]}"; do
