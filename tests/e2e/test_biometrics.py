@@ -249,6 +249,29 @@ class MonocularBiometricsTest(BiometricSession, unittest.TestCase):
                 self.assertEqual((answer["status"], answer.get("matched")), ("success", matched),
                                  (threshold, distance))
 
+    def test_camera_refusals(self):
+        self.fresh_gallery("alice")
+        failed = {"status": "sensorFailure", "message": "sensorFailure"}
+        no_room = {"status": "failure", "message": "Cannot enroll more to this userId."}
+        # The camera's answer to one command (code, status) and what the request answers then.
+        for code, status, method, route, query, answer in (
+                (0x8007, 0x4006, "POST", "/1.0/enroll", {"user_id": "alice"}, no_room),
+                (0x8007, 0x4008, "POST", "/1.0/enroll", {"user_id": "alice"}, no_room),
+                (COMMIT_GALLERY, 0x1008, "POST", "/1.0/enroll", {"user_id": "alice"}, failed),
+                (0x301A, 0x1008, "POST", "/1.0/verifycapture", {"user_id": "alice"}, failed),
+                (0x3017, 0x1008, "POST", "/1.0/identifycapture", {}, failed),
+                (0x8004, 0x1008, "GET", "/1.0/gallery", {}, failed),
+                (0x8004, 0x1008, "GET", "/1.0/users/id", {}, failed),
+                (0x3021, 0x1008, "GET", "/1.0/user/templateinfo", {"user_id": "alice"}, failed),
+                (0x8014, 0x1008, "DELETE", "/1.0/user", {"user_id": "alice"}, failed),
+                (0x8015, 0x1008, "DELETE", "/1.0/users", {}, failed),
+                (0x8015, 0x4005, "DELETE", "/1.0/users", {}, OK),
+                (COMMIT_GALLERY, 0x4005, "DELETE", "/1.0/users", {}, OK)):
+            sent = self.sim.count(code)
+            self.assertEqual(self.sim.command(f"fail {code:04X} {status:04X}"), "ok")
+            self.assertEqual(self.call(method, route, **query), answer, (code, status))
+            self.assertEqual(self.sim.count(code), sent + 1, (code, status))
+
     def test_a_verification_cancelled_during_its_capture(self):
         self.fresh_gallery("alice")
         self.assertEqual(self.sim.command("capture-ms 20000"), "ok")
