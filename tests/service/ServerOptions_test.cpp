@@ -42,6 +42,8 @@ TEST(ServerOptionsTest, ListHoldsEveryOptionInOrder) {
         "",
         "max_request_size",
         "65536",
+        "static_file_max_age",
+        "0",
         "hide_files_patterns",
         "localhost.pem$|**/localhost.pem$|localhost.pem.tmp$|**/localhost.pem.tmp$|"
         "password$|**/password$|password.tmp$|**/password.tmp$|"

@@ -66,6 +66,8 @@ std::vector<std::string> serverOptions(const ServiceConfiguration& configuration
         "",
         "max_request_size",
         "65536",
+        "static_file_max_age",
+        "0",
         "hide_files_patterns",
         hiddenFilesPattern(hidden),
     };

@@ -20,6 +20,8 @@ namespace lensws {
 //   max_request_size "65536"         a digest-authenticated administration request repeats its
 //                                    request target (with a token of up to 8192 bytes) in the
 //                                    Authorization header: more than the default 16 KiB.
+//   static_file_max_age "0"          static files (the console) are not cached: after an
+//                                    upgrade a browser never mixes old and new console modules.
 //   hide_files_patterns              the configuration file, the token file, the password file,
 //                                    the TLS certificate (with its key) and the temporary files
 //                                    of each are never served as static files or listed.
