@@ -22,7 +22,7 @@ CONFIGURATION = {"configuration": {"item": [
     {"key": "deduplicationEnroll", "value": False}, {"key": "genuineThreshold", "value": 1.05},
     {"key": "imposterThreshold", "value": 1.1}, {"key": "qualityStreaming", "value": 50},
     {"key": "qualitySample", "value": 80}]}}
-CAPTURE_MS = "800"
+CAPTURE_MS = "1500"
 
 
 def configuration(**changes):
@@ -89,16 +89,27 @@ def wait_for_capture(service):
 
 def capture_with(client, target, during=()):
     """Sends a capturing request; once the camera captures, runs each of `during` (callables)
-    on a thread of its own. Returns the capturing request's answer."""
-    answer = {}
-    request = threading.Thread(target=lambda: answer.update(client.call("POST", target)))
+    on a thread of its own. Returns the capturing request's answer; raises what a thread
+    raised."""
+    answer, raised = {}, []
+
+    def run(work):
+        try:
+            work()
+        except Exception as error:  # noqa: BLE001 (raised again below)
+            raised.append(error)
+
+    request = threading.Thread(
+        target=run, args=(lambda: answer.update(client.call("POST", target)),))
     request.start()
     wait_for_capture(client.service)
-    helpers = [threading.Thread(target=work) for work in during]
+    helpers = [threading.Thread(target=run, args=(work,)) for work in during]
     for thread in helpers:
         thread.start()
     for thread in helpers + [request]:
         thread.join(30)
+    if raised:
+        raise raised[0]
     return answer
 
 

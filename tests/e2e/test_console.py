@@ -26,6 +26,8 @@ ARTIFACTS = os.path.join(os.path.dirname(ocutest.bin_dir()), "artifacts", "conso
 UUID = re.compile(r"^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$")
 PASSWORD = "console-secret"
 WAIT = 15.0
+# Captures long enough for the preview to be seen on a loaded machine.
+CAPTURE = ("--capture-ms", "2500")
 
 # Every form control has a label and every button a name.
 UNLABELLED = """
@@ -154,7 +156,7 @@ class ConsoleTest(unittest.TestCase):
     # Scenarios -------------------------------------------------------------------------
 
     def test_a_monocular_camera_driven_click_by_click(self):
-        with ocutest.Service(tls=False, camera=("--subject", "alice")) as service:
+        with ocutest.Service(tls=False, camera=("--subject", "alice", *CAPTURE)) as service:
             serve_console(service)
             self.open_console(service)
             self.start_sensor()
@@ -199,7 +201,7 @@ class ConsoleTest(unittest.TestCase):
             self.shoot("5-deleted", "log-rows")
 
     def test_b_a_binocular_camera_shows_both_previews(self):
-        with ocutest.Service(tls=False, camera=("--model", "bino")) as service:
+        with ocutest.Service(tls=False, camera=("--model", "bino", *CAPTURE)) as service:
             serve_console(service)
             self.open_console(service)
             self.start_sensor()
