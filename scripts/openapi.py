@@ -451,6 +451,21 @@ def paths():
         "other", "Any other command", answer(["unsupported"]), [
             {"name": "command", "in": "path", "required": True, "schema": {"type": "string"}}],
         description="A POST under /1.0/ that no route above takes."))
+    # A route's own path, or a method it does not take there, answers unsupported once the
+    # route's checks passed.
+    for path, method, params, checks, tag in (
+            ("/1.0/download", "get", [CAPTURE], ["badValue"], "download"),
+            ("/1.0/download", "post", [CAPTURE], ["badValue"], "download"),
+            ("/1.0/download/template", "post", [CAPTURE], ["badValue"], "download"),
+            ("/1.0/camera", "get", [SESSION], SESSION_CHECKS, "sensor"),
+            ("/1.0/users", "get", [SESSION], SESSION_CHECKS, "gallery"),
+            ("/1.0/user", "get", [SESSION], SESSION_CHECKS, "gallery"),
+            ("/1.0/admin/token", "get", [], [], "administration")):
+        add(path, method, operation(tag, f"{method.upper()} {path}: unsupported",
+                                    answer(checks + ["unsupported"]), params,
+                                    admin=path.startswith("/1.0/admin/"),
+                                    description="Answers unsupported after the checks of the "
+                                                "route's parameters."))
     add("/1.0/admin/token/generate", "get", operation(
         "administration", "Generate a token", answer([], {"token": ref("Uuid")}, ["token"]),
         admin=True, description="A fresh random token text; it is not stored."))

@@ -203,6 +203,11 @@ def capture_and_downloads(client, q, session):
                status)
     expect(c.call("POST", d, json.dumps({"params": {"imageFormat": "image/png"}})), "failure",
            "Invalid download parameters.")
+    for method, path in (("GET", "/1.0/download"), ("POST", "/1.0/download"),
+                         ("POST", "/1.0/download/template")):
+        expect(c.call(method, f"{path}?capture_id={capture_id}"), "unsupported")
+    for path in ("/1.0/camera", "/1.0/users", "/1.0/user"):
+        expect(c.call("GET", f"{path}?{q}"), "unsupported")
     return capture_id
 
 
@@ -255,6 +260,7 @@ def administration(client):
     if refused.status != 401:
         raise AssertionError(f"without credentials: {refused!r}")
     c.auth = (ocutest.ADMIN_USER, PASSWORD)
+    expect(c.call("GET", "/1.0/admin/token", admin=True), "unsupported")
     token = expect(c.call("GET", "/1.0/admin/token/generate", admin=True), "success")["token"]
     expect(c.call("POST", f"/1.0/admin/token?token_id={token}", admin=True), "success")
     expect(c.call("POST", f"/1.0/admin/token?token_id={token}", admin=True), "duplicatedToken")

@@ -18,7 +18,7 @@ export function canSendRaw(value) {
 
 // The path with its query text written from `query`; entries whose value is empty or
 // undefined are left out.
-export function target(path, query = {}) {
+function target(path, query = {}) {
   const pairs = [];
   for (const [name, value] of Object.entries(query)) {
     if (value === undefined || value === '') continue;
