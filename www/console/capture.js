@@ -43,10 +43,15 @@ export async function captureRequest(send) {
   update({ capturing: true });
   let done = false;
   const request = send().finally(() => { done = true; });
-  const previews = [...views].map(([name, view]) => watchStream(name, view, () => !done));
-  const answer = await request;
-  await Promise.all(previews);
-  update({ capturing: false });
+  const previews = [...views].map(([name, view]) => watchStream(name, view, () => !done)
+    .catch((error) => { view.caption.textContent = `${name}: ${error.message}`; }));
+  let answer;
+  try {
+    answer = await request;
+  } finally {
+    await Promise.all(previews);
+    update({ capturing: false });
+  }
   if (answer.result?.captureIds) await describeCaptures(answer.result.captureIds);
   return answer;
 }
