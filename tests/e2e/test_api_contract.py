@@ -132,16 +132,18 @@ class ApiContractTest(unittest.TestCase):
         totals = json.loads(lint.stdout)["totals"]
         self.assertEqual((totals["errors"], totals["warnings"]), (0, 0), lint.stdout)
 
-    def test_every_example_follows_its_schema(self):
-        count = 0
+    def test_every_operation_has_examples_that_follow_its_schema(self):
+        without = []
         for path, method, operation in self.operations():
-            for content in operation["responses"]["200"].get("content", {}).values():
-                for name, example in content.get("examples", {}).items():
-                    count += 1
-                    self.assertEqual(
-                        self.contract.check_json(content["schema"], example["value"]), [],
-                        f"{method} {path} example {name}")
-        self.assertGreater(count, 60)
+            content = operation["responses"]["200"].get("content", {})
+            json_answer = content.get("application/json", {})
+            if json_answer and not json_answer.get("examples"):
+                without.append((path, method))
+            for name, example in json_answer.get("examples", {}).items():
+                self.assertEqual(
+                    self.contract.check_json(json_answer["schema"], example["value"]), [],
+                    f"{method} {path} example {name}")
+        self.assertEqual(without, [])
 
     def test_every_answer_of_the_flows_is_described(self):
         problems, answered = [], set()
