@@ -1,7 +1,7 @@
 // The sensor panel: initialize, uninitialize, device information, scan and the configuration.
 import { call, dictionary, succeeded } from './api.js';
 import { act, byId, el, showOutcome } from './ui.js';
-import { update, sessionQuery } from './state.js';
+import { state, update, sessionQuery } from './state.js';
 
 const QUALITIES = ['qualityStreaming', 'qualitySample'];
 const THRESHOLDS = ['genuineThreshold', 'imposterThreshold'];
@@ -9,7 +9,9 @@ const THRESHOLDS = ['genuineThreshold', 'imposterThreshold'];
 async function initialize() {
   const answer = await call('POST', '/1.0/initialize', { query: sessionQuery() });
   if (succeeded(answer)) {
-    update({ sensor: 'initialized', modality: answer.result.cameraModality,
+    // Initializing an initialized sensor changes nothing, its configuration included.
+    update({ sensor: state.sensor === 'configured' ? 'configured' : 'initialized',
+      modality: answer.result.cameraModality,
       streams: answer.result.streamUrls });
     showOutcome(byId('configure-outcome'), await readConfiguration());
   }
@@ -24,7 +26,7 @@ async function uninitialize() {
 
 function showDictionary(list, answer, name) {
   list.replaceChildren(...(answer.result?.[name] || []).flatMap((item) => [
-    el('dt', {}, item.key), el('dd', {}, String(item.value))]));
+    el('dt', {}, item.key), el('dd', {}, String(item.value ?? ''))]));
 }
 
 async function deviceInfo() {
