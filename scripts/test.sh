@@ -17,7 +17,7 @@ jobs=$(nproc)
 # The end-to-end tests once more against the sanitizer build's programs (the test helper takes
 # them from OCU_E2E_BIN_DIR and fails a test whose service printed a sanitizer report).
 (cd "$root/build-asan" && OCU_E2E_BIN_DIR="$root/build-asan/bin" ASAN_OPTIONS=detect_leaks=1 \
-  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L e2e)
+  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs" -L e2e -LE attack)
 
 "$root/scripts/build.sh" build-tsan thread
 (cd "$root/build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j"$jobs" -R Concurrency)

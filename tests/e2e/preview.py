@@ -13,16 +13,18 @@ HEADER_END = b"\r\n\r\n"
 
 class PreviewReader(threading.Thread):
     """GET `path` on the service's HTTP port. With `stall_after` frames read, the reader stops
-    reading for `stall_seconds`, with a small receive buffer so that the service feels it.
+    reading for `stall_seconds`; with `pace`, it waits that many seconds after every frame
+    (a slow reader); either way with a small receive buffer so that the service feels it.
 
     After join(): `head` (the response header block), `frames` (list of (arrival time, JPEG
     bytes)), `closed` (the closing boundary came, and nothing after it), `answer` (the JSON
     body of a stream that did not start), `error` (an exception text, or None)."""
 
-    def __init__(self, port, path, stall_after=None, stall_seconds=0.0, timeout=30.0):
+    def __init__(self, port, path, stall_after=None, stall_seconds=0.0, timeout=30.0, pace=None):
         super().__init__(daemon=True)
         self.port, self.path = port, path
         self.stall_after, self.stall_seconds = stall_after, stall_seconds
+        self.pace = pace
         self.timeout = timeout
         self.head = b""
         self.frames = []
@@ -51,7 +53,7 @@ class PreviewReader(threading.Thread):
     def _read(self):
         sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._socket = sock
-        if self.stall_after is not None:
+        if self.stall_after is not None or self.pace is not None:
             sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16384)
         sock.settimeout(self.timeout)
         sock.connect(("127.0.0.1", self.port))
@@ -79,6 +81,8 @@ class PreviewReader(threading.Thread):
                 self.closed = data == b""
                 return
             self.frames.append((time.monotonic(), part))
+            if self.pace is not None:
+                time.sleep(self.pace)
 
     @staticmethod
     def _fill(sock, data, size):

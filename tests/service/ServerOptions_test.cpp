@@ -44,6 +44,8 @@ TEST(ServerOptionsTest, ListHoldsEveryOptionInOrder) {
         "65536",
         "static_file_max_age",
         "0",
+        "request_timeout_ms",
+        "500",
         "hide_files_patterns",
         "localhost.pem$|**/localhost.pem$|localhost.pem.tmp$|**/localhost.pem.tmp$|"
         "password$|**/password$|password.tmp$|**/password.tmp$|"

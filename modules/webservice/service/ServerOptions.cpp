@@ -19,6 +19,9 @@ std::string literalPattern(const std::string& name) {
     return out;
 }
 
+// How long a worker waits for a request to arrive and for each write of an answer to go out.
+const char* const kRequestTimeoutMs = "500";
+
 }  // namespace
 
 std::string hiddenFilesPattern(const std::vector<std::string>& paths) {
@@ -68,6 +71,8 @@ std::vector<std::string> serverOptions(const ServiceConfiguration& configuration
         "65536",
         "static_file_max_age",
         "0",
+        "request_timeout_ms",
+        kRequestTimeoutMs,
         "hide_files_patterns",
         hiddenFilesPattern(hidden),
     };

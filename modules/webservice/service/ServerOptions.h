@@ -22,6 +22,13 @@ namespace lensws {
 //                                    Authorization header: more than the default 16 KiB.
 //   static_file_max_age "0"          static files (the console) are not cached: after an
 //                                    upgrade a browser never mixes old and new console modules.
+//   request_timeout_ms "500"         how long a worker waits for a request's header to arrive, and
+//                                    for any progress of a write to a client. The five workers are
+//                                    all there is: the library's 30 s let fifty idle or half-sent
+//                                    connections keep every client waiting for minutes. A client
+//                                    that reads, however slowly, makes progress and keeps its
+//                                    preview; one that stops reading for half a second with full
+//                                    socket buffers loses it.
 //   hide_files_patterns              the configuration file, the token file, the password file,
 //                                    the TLS certificate (with its key) and the temporary files
 //                                    of each are never served as static files or listed.

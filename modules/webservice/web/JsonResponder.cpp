@@ -2,6 +2,8 @@
 
 #include <civetweb.h>
 
+#include <cstdio>
+
 #include "web/ByteSink.h"
 #include "web/IdentifiedList.h"
 #include "web/JsonOutputStream.h"
@@ -22,6 +24,19 @@ constexpr char kStreamHeader[] =
     "Content-Type: multipart/x-mixed-replace;boundary=vantrel\r\n"
     "\r\n";
 constexpr char kStreamEnd[] = "--vantrel--";
+// "--vantrel", the two header lines with a length of up to 20 digits, and the blank line.
+constexpr std::size_t kStreamPartHeadCapacity = 96;
+
+// mg_write, except that a write the web server cut short counts as failed (-1). The server
+// gives up on a client that takes nothing for its request time-out and then reports the bytes
+// it did send; going on after them would put the next part inside this one.
+int writeWhole(mg_connection* connection, const void* bytes, std::size_t length) {
+    const int written = mg_write(connection, bytes, length);
+    if (written <= 0) {
+        return written;
+    }
+    return static_cast<std::size_t>(written) == length ? written : -1;
+}
 
 // The body of a JSON answer goes to the connection.
 class ConnectionSink : public ByteSink {
@@ -106,28 +121,30 @@ bool JsonResponder::writePreflight() {
 }
 
 int JsonResponder::writeStreamHeader() {
-    return mg_write(connection_, kStreamHeader, sizeof kStreamHeader - 1);
+    return writeWhole(connection_, kStreamHeader, sizeof kStreamHeader - 1);
 }
 
 int JsonResponder::writeStreamPart(const void* bytes, std::size_t length) {
-    int written = mg_printf(connection_,
-                            "--vantrel\r\n"
-                            "Content-Type: image/jpeg\r\n"
-                            "Content-length: %zu\r\n"
-                            "\r\n",
-                            length);
+    char head[kStreamPartHeadCapacity];
+    const int headLength = std::snprintf(head, sizeof head,
+                                         "--vantrel\r\n"
+                                         "Content-Type: image/jpeg\r\n"
+                                         "Content-length: %zu\r\n"
+                                         "\r\n",
+                                         length);
+    int written = writeWhole(connection_, head, static_cast<std::size_t>(headLength));
     if (written <= 0) {
         return written;
     }
-    written = mg_write(connection_, bytes, length);
+    written = writeWhole(connection_, bytes, length);
     if (written <= 0) {
         return written;
     }
-    return mg_printf(connection_, "\r\n");
+    return writeWhole(connection_, "\r\n", 2);
 }
 
 int JsonResponder::writeStreamEnd() {
-    return mg_write(connection_, kStreamEnd, sizeof kStreamEnd - 1);
+    return writeWhole(connection_, kStreamEnd, sizeof kStreamEnd - 1);
 }
 
 }  // namespace lensws

@@ -32,7 +32,8 @@ public:
     bool writePreflight();
 
     // Multipart preview stream (boundary "vantrel"). Each returns the web server's count of
-    // bytes written, or 0 or below on failure.
+    // bytes written (of the last piece, for a part), or 0 or below on failure; a write the
+    // server cut short (a client that stopped taking data) is a failure.
     int writeStreamHeader();
     int writeStreamPart(const void* bytes, std::size_t length);
     int writeStreamEnd();
