@@ -7,8 +7,11 @@
 #include <thread>
 
 #include "camera/CameraHolder.h"
+#include "platform/SystemdWatchdog.h"
+#include "service/ServerProbe.h"
 #include "service/ServiceConfiguration.h"
 #include "service/ServiceRuntime.h"
+#include "service/ServiceWatchdog.h"
 #include "service/SignalHandler.h"
 #include "service/StopFlag.h"
 
@@ -57,7 +60,13 @@ int runService(std::FILE* out) {
         return 1;
     }
 
+    const ServerProbe probe(configuration.listeningPorts);
+    ServiceWatchdog watchdog(
+        platform::systemdWatchdogInterval(),
+        [&probe](std::chrono::milliseconds timeout) { return probe.answers(timeout); },
+        platform::notifySystemdWatchdog);
     while (!stopRequested) {
+        watchdog.tick(ServiceWatchdog::Clock::now());
         std::this_thread::sleep_for(kRunLoopStep);
     }
 
