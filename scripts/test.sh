@@ -6,6 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-deps.sh" --tests
 jobs=$(nproc)
+export OCU_BUILD_TESTS=ON
 "$root/scripts/check-format.sh"
 
 "$root/scripts/build.sh" build
