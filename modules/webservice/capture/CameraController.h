@@ -8,6 +8,7 @@
 #include "camera/CameraHolder.h"
 #include "capture/CapturePurpose.h"
 #include "capture/CaptureStore.h"
+#include "capture/ControllerAdmission.h"
 #include "capture/StreamHub.h"
 #include "imaging/Base64Text.h"
 #include "platform/TimedMutex.h"
@@ -16,7 +17,6 @@
 
 namespace lensws {
 
-class ControllerAdmission;
 class FrameReceiver;
 class IdentifiedList;
 class ResultDocument;
@@ -219,14 +219,10 @@ private:
     ResultStatus fetchImage(const CaptureRecord& record, vantrel_camera::OcuScanner& cam,
                             std::int32_t kind, std::uint8_t format, std::uint8_t quality,
                             Download& out);
-    // Holds the controller for a gallery operation: sensorBusy, initializationNeeded, or
-    // `work(camera)`.
+    // Runs `work(camera)` holding the controller, after the admission for `need` and with a
+    // camera object (sensorFailure without one).
     template <class Work>
-    ResultStatus withGallery(Work work);
-    // The first step of verification and identification: the controller free, no capture
-    // running, a camera object.
-    template <class Work>
-    ResultStatus withMatcher(Work work);
+    ResultStatus withCamera(Need need, Work work);
     // The outcome of a capture as its last notification tells it.
     static ResultStatus waitForCaptureEnd(FrameReceiver& receiver);
     void handleFrame(const vantrel_camera::ImageInfo* images, std::uint32_t count,
@@ -246,5 +242,16 @@ private:
     std::atomic<std::uint8_t> qualityStreaming_{kDefaultQualityStreaming};
     StreamHub streamHub_;
 };
+
+template <class Work>
+ResultStatus CameraController::withCamera(Need need, Work work) {
+    ControllerAdmission admission(controllerMutex_);
+    const ResultStatus status = admit(admission, need);
+    if (status != ResultStatus::success) {
+        return status;
+    }
+    vantrel_camera::OcuScanner* cam = camera();
+    return cam != nullptr ? work(*cam) : ResultStatus::sensorFailure;
+}
 
 }  // namespace lensws

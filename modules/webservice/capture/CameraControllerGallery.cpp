@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "capture/CameraController.h"
-#include "capture/ControllerAdmission.h"
 #include "sdk/SdkStatus.h"
 #include "web/TextList.h"
 
@@ -21,19 +20,8 @@ bool listedFine(CamxStatus status) {
 
 }  // namespace
 
-template <class Work>
-ResultStatus CameraController::withGallery(Work work) {
-    ControllerAdmission admission(controllerMutex_);
-    const ResultStatus status = admit(admission, Need::Initialized);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    vantrel_camera::OcuScanner* cam = camera();
-    return cam != nullptr ? work(*cam) : ResultStatus::sensorFailure;
-}
-
 ResultStatus CameraController::getGalleryCounts(GalleryCounts& counts) {
-    return withGallery([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Initialized, [&](vantrel_camera::OcuScanner& cam) {
         std::uint32_t count = 0;
         std::uint32_t usedTemplates = 0;
         std::uint32_t maxTemplates = 0;
@@ -50,7 +38,7 @@ ResultStatus CameraController::getGalleryCounts(GalleryCounts& counts) {
 }
 
 ResultStatus CameraController::listUsers(TextList& users) {
-    return withGallery([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Initialized, [&](vantrel_camera::OcuScanner& cam) {
         vantrel_camera::NameList names = nullptr;
         std::uint32_t count = 0;
         if (!listedFine(cam.listEnrollees(&names, &count, nullptr, nullptr))) {
@@ -65,7 +53,7 @@ ResultStatus CameraController::listUsers(TextList& users) {
 }
 
 ResultStatus CameraController::deleteUser(const char* userId) {
-    return withGallery([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Initialized, [&](vantrel_camera::OcuScanner& cam) {
         CamxStatus code = cam.unenroll(userId);
         if (code == CAMX_OK) {
             code = cam.commitGallery();
@@ -79,7 +67,7 @@ ResultStatus CameraController::deleteUser(const char* userId) {
 
 ResultStatus CameraController::getTemplateInfo(const char* userId, TemplateInfo& info,
                                                const char** message) {
-    return withGallery([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Initialized, [&](vantrel_camera::OcuScanner& cam) {
         vantrel_camera::MatchRecord record;
         const CamxStatus code = cam.getEnrolleeRecord(userId, &record);
         if (code == CAMX_GAL_ID_NOT_EXIST) {

@@ -2,7 +2,6 @@
 // gallery, and verifying or identifying it against that gallery.
 
 #include "capture/CameraController.h"
-#include "capture/ControllerAdmission.h"
 #include "sdk/SdkStatus.h"
 #include "web/IdentifiedList.h"
 
@@ -34,33 +33,18 @@ ResultStatus enrollmentAnswer(CamxStatus status, const char** message) {
 
 }  // namespace
 
-template <class Work>
-ResultStatus CameraController::withMatcher(Work work) {
-    ControllerAdmission admission(controllerMutex_);
-    const ResultStatus status = admit(admission, Need::Nothing);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    vantrel_camera::OcuScanner* cam = camera();
-    return cam != nullptr ? work(*cam) : ResultStatus::sensorFailure;
-}
-
 ResultStatus CameraController::enrollUser(const char* userId, const char** message) {
-    ControllerAdmission admission(controllerMutex_);
-    const ResultStatus status = admit(admission, Need::Configured);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    vantrel_camera::OcuScanner* cam = camera();
-    CamxStatus code = cam->enrollCapture(userId);
-    if (code == CAMX_OK) {
-        code = cam->commitGallery();
-    }
-    return enrollmentAnswer(code, message);
+    return withCamera(Need::Configured, [&](vantrel_camera::OcuScanner& cam) {
+        CamxStatus code = cam.enrollCapture(userId);
+        if (code == CAMX_OK) {
+            code = cam.commitGallery();
+        }
+        return enrollmentAnswer(code, message);
+    });
 }
 
 ResultStatus CameraController::verifyUser(const char* userId, const char** message, bool& matched) {
-    return withMatcher([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Nothing, [&](vantrel_camera::OcuScanner& cam) {
         float distance = kNoDistance;
         const CamxStatus code = cam.compareWithEnrollee(userId, &distance);
         if (code == CAMX_GAL_ID_NOT_EXIST) {
@@ -77,7 +61,7 @@ ResultStatus CameraController::verifyUser(const char* userId, const char** messa
 }
 
 ResultStatus CameraController::identifyUser(IdentifiedList& identified) {
-    return withMatcher([&](vantrel_camera::OcuScanner& cam) {
+    return withCamera(Need::Nothing, [&](vantrel_camera::OcuScanner& cam) {
         const vantrel_camera::IdentifyCandidate* candidates = nullptr;
         std::uint32_t count = 0;
         if (cam.identifyCapture(genuineThreshold_, &candidates, &count) != CAMX_OK) {

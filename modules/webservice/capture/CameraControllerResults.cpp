@@ -40,17 +40,10 @@ ResultStatus packBlock(const vantrel_camera::DataBlock& block, CameraController:
 
 template <class Work>
 ResultStatus CameraController::withCapture(const char* captureId, Work work) {
-    ControllerAdmission admission(controllerMutex_);
-    const ResultStatus status = admit(admission, Need::Configured);
-    if (status != ResultStatus::success) {
-        return status;
-    }
-    const CaptureRecord* record = captureStore_.find(captureId);
-    if (record == nullptr) {
-        return ResultStatus::invalidId;
-    }
-    vantrel_camera::OcuScanner* cam = holder_.camera();
-    return cam != nullptr ? work(*record, *cam) : ResultStatus::sensorFailure;
+    return withCamera(Need::Configured, [&](vantrel_camera::OcuScanner& cam) {
+        const CaptureRecord* record = captureStore_.find(captureId);
+        return record != nullptr ? work(*record, cam) : ResultStatus::invalidId;
+    });
 }
 
 ResultStatus CameraController::sampleQuality(const char* captureId, SampleScores& scores) {

@@ -9,8 +9,7 @@ namespace lensws {
 bool EnrollHandler::handlePost(CivetServer*, mg_connection* connection) {
     return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
         char userId[kMaxUserIdLength + 1];
-        if (!requireSensorSession(connection, result) ||
-            !requireUserId(connection, userId, result)) {
+        if (!requireSensorUser(connection, userId, result)) {
             return nullptr;
         }
         const char* message = nullptr;

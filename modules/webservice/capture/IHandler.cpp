@@ -91,4 +91,9 @@ bool IHandler::requireSensorSession(mg_connection* connection, ResultDocument& r
     return requireSessionId(sessionId, result) && requireLockHolder(sessionId, result);
 }
 
+bool IHandler::requireSensorUser(mg_connection* connection, char (&userId)[kMaxUserIdLength + 1],
+                                 ResultDocument& result) const {
+    return requireSensorSession(connection, result) && requireUserId(connection, userId, result);
+}
+
 }  // namespace lensws

@@ -57,6 +57,9 @@ protected:
     // Both checks on the request's "session_id", as every sensor endpoint runs them before it
     // calls the camera controller.
     bool requireSensorSession(mg_connection* connection, ResultDocument& result) const;
+    // The sensor checks, then requireUserId: what every endpoint about one gallery user runs.
+    bool requireSensorUser(mg_connection* connection, char (&userId)[kMaxUserIdLength + 1],
+                           ResultDocument& result) const;
 
 private:
     ServiceContext* context_;

@@ -72,8 +72,7 @@ bool UserHandler::handleGet(CivetServer*, mg_connection* connection) {
 bool UserHandler::handlePost(CivetServer*, mg_connection* connection) {
     return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
         char userId[kMaxUserIdLength + 1];
-        if (!requireSensorSession(connection, result) ||
-            !requireUserId(connection, userId, result)) {
+        if (!requireSensorUser(connection, userId, result)) {
             return nullptr;
         }
         ResultStatus status = controller().setUserRecord(nullptr, nullptr);
@@ -99,8 +98,7 @@ bool UserHandler::handlePost(CivetServer*, mg_connection* connection) {
 bool UserHandler::handleDelete(CivetServer*, mg_connection* connection) {
     return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
         char userId[kMaxUserIdLength + 1];
-        if (!requireSensorSession(connection, result) ||
-            !requireUserId(connection, userId, result)) {
+        if (!requireSensorUser(connection, userId, result)) {
             return nullptr;
         }
         result.setStatus(controller().deleteUser(userId));

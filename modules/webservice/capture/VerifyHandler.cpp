@@ -10,8 +10,7 @@ namespace lensws {
 bool VerifyHandler::handlePost(CivetServer*, mg_connection* connection) {
     return answerJson(connection, [&](ResultDocument& result) -> const MetaData* {
         char userId[kMaxUserIdLength + 1];
-        if (!requireSensorSession(connection, result) ||
-            !requireUserId(connection, userId, result)) {
+        if (!requireSensorUser(connection, userId, result)) {
             return nullptr;
         }
         const char* message = nullptr;
