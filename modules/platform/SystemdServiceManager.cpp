@@ -349,6 +349,16 @@ std::uint32_t SystemdServiceManager::install(const ServiceDefinition& service) {
     if (::lstat(path.c_str(), &info) == 0) {
         return kServiceExists;
     }
+    // A unit of that name that systemd loads from another folder (a package's unit in
+    // /lib/systemd/system, say) is the service already: a unit written here would silently
+    // take its place.
+    UnitState unit;
+    if (std::uint32_t error = unitState(bus.get(), service.name, unit)) {
+        return error;
+    }
+    if (unit.load != "not-found") {
+        return kServiceExists;
+    }
     if (std::uint32_t error = writeFileAtomically(path, text)) {
         return error;
     }
@@ -417,7 +427,16 @@ std::uint32_t SystemdServiceManager::remove(const std::string& name) {
     std::string path = unitPath(name);
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0) {
-        return errno == ENOENT ? kServiceDoesNotExist : fromErrno(errno);
+        if (errno != ENOENT) {
+            return fromErrno(errno);
+        }
+        // Not installed here, yet systemd may load the unit from another folder: then it
+        // belongs to whoever put it there (a package), and only that owner may delete it.
+        UnitState unit;
+        if (std::uint32_t error = unitState(bus.get(), name, unit)) {
+            return error;
+        }
+        return unit.load == "not-found" ? kServiceDoesNotExist : kAccessDenied;
     }
     if (std::uint32_t error = disableUnitFile(bus.get(), name)) {
         return error;

@@ -13,6 +13,11 @@ namespace platform {
 // multi-user.target), ExecStart= the program, OCUSERVICE_HOME in its environment and the home as
 // its working directory. Start, stop, query and removal go to systemd over the system bus.
 //
+// Only a unit in the unit directory counts as installed by the program. A unit of the same name
+// that systemd loads from elsewhere (a package's, in /lib/systemd/system) is the service too:
+// install answers kServiceExists instead of writing a unit that would take its place, and
+// remove answers kAccessDenied, leaving it to its owner; start, stop and query drive it.
+//
 // Where systemd is not the running service manager, every management operation fails with
 // kDatabaseDoesNotExist ("The specified service control database does not exist."): with no
 // manager running there is no service database to open, which is what that number means.
