@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: the plain build (unit and end-to-end tests),
+# Sets everything up and runs every test: the plain build (unit and end-to-end tests, and the
+# Debian packages made from it, checked by lintian, installed and run under systemd; as root),
 # the AddressSanitizer/UndefinedBehaviorSanitizer build (unit and end-to-end tests) and the
 # ThreadSanitizer build (the concurrency suites), then every libFuzzer target for a bounded time.
 set -euo pipefail
