@@ -280,7 +280,10 @@ expect_output "-remove" "$out" "OcuService Uninstalled Successfully"
 on test ! -e /etc/systemd/system/OcuService.service || check_failed "-remove left its unit"
 [ "$(unit_property OcuService.service FragmentPath)" = /lib/systemd/system/OcuService.service ] ||
   check_failed "after -remove the unit is $(unit_property OcuService.service FragmentPath)"
-on systemctl start OcuService.service
+# Disabling its own unit took the enablement link both units share.
+[ "$(on systemctl is-enabled OcuService.service)" = disabled ] ||
+  check_failed "after -remove the package's unit is $(on systemctl is-enabled OcuService.service)"
+on systemctl enable --now OcuService.service 2>/dev/null
 await_state OcuService.service active 20 ||
   check_failed "the package's unit does not start after -remove: $(journal OcuService.service 5)"
 on apt-get purge -y ocuservice >"$tree/srv/ocutest/purge2.log" 2>&1 ||
