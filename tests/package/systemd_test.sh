@@ -31,6 +31,7 @@ tree=$(pkg_fresh_tree "$build" systemd)
 machine=ocu-pkg-$$
 nspawn=""
 cleanup() {
+  local status=$?
   if [ -n "$nspawn" ] && kill -0 "$nspawn" 2>/dev/null; then
     kill -TERM "$nspawn" # systemd-nspawn asks the container's systemd to shut down
     for _ in $(seq 60); do kill -0 "$nspawn" 2>/dev/null || break; sleep 0.5; done
@@ -39,6 +40,11 @@ cleanup() {
   fi
   rmdir "/run/systemd/nspawn/propagate/$machine" 2>/dev/null || true
   pkg_remove_tree "$tree"
+  if [ "$status" -eq 0 ]; then
+    rm -f "$tree.console.log"
+  else
+    echo "The container's console: $tree.console.log"
+  fi
 }
 trap cleanup EXIT
 step "fresh Debian 12 tree in $tree"
