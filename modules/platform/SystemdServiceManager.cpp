@@ -323,6 +323,10 @@ std::string SystemdServiceManager::unitFileText(const ServiceDefinition& service
     text += "ExecStart=" + quoted(program, true) + "\n";
     text += "Environment=" + quoted("OCUSERVICE_HOME=" + home, false) + "\n";
     text += "WorkingDirectory=" + specifierEscaped(home) + "\n";
+    // The service feeds the watchdog while its web server answers; a service that stops
+    // answering, or ends in failure, is started again.
+    text += "WatchdogSec=30\n";
+    text += "Restart=on-failure\n";
     text += "\n[Install]\n";
     text += "WantedBy=multi-user.target\n";
     return text;

@@ -9,7 +9,8 @@
 namespace platform {
 
 // The service manager on Linux: systemd. A service is the unit "<name>.service" in the unit
-// directory (/etc/systemd/system): Type=notify, started at boot (enabled for
+// directory (/etc/systemd/system): Type=notify with a 30 s watchdog, restarted on failure,
+// started at boot (enabled for
 // multi-user.target), ExecStart= the program, OCUSERVICE_HOME in its environment and the home as
 // its working directory. Start, stop, query and removal go to systemd over the system bus.
 //

@@ -186,6 +186,26 @@ class UnderSystemd(unittest.TestCase):
             service.close()
             shutil.rmtree(folder, ignore_errors=True)
 
+    def test_a_service_that_cannot_listen_ends_in_failure(self):
+        """systemd restarts a unit that fails, not one that ended in order."""
+        service = ocutest.Service(simulator=False, tls=False, start=False)
+        folder = tempfile.mkdtemp(prefix="ocutest-notify-")
+        path = os.path.join(folder, "notify")
+        notify = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        taken = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        try:
+            notify.bind(path)
+            taken.bind(("127.0.0.1", service.http_port))
+            taken.listen()
+            service.launch((), env={"NOTIFY_SOCKET": path})
+            self.assertEqual(service.wait(), 1)
+            self.assertIn("Possible problem binding to port", service.output())
+        finally:
+            taken.close()
+            notify.close()
+            service.close()
+            shutil.rmtree(folder, ignore_errors=True)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -29,6 +29,8 @@ class SecretFilesAreNotServed(unittest.TestCase):
                      "config.ini.tmp"):
             plant(os.path.join(home, name))
         plant(os.path.join(home, "resource", "public.txt"), b"public")
+        # The web server's error log, written into the home, which is the document root here.
+        plant(os.path.join(home, "server_error.log"), SECRET)
 
     @classmethod
     def tearDownClass(cls):
@@ -43,7 +45,7 @@ class SecretFilesAreNotServed(unittest.TestCase):
     def test_each_secret_file_is_refused(self):
         for path in ("/config.ini", "/resource/tokens.ini", "/resource/password",
                      "/ssl/localhost.pem", "/resource/tokens.ini.tmp", "/resource/password.tmp",
-                     "/ssl/localhost.pem.tmp", "/config.ini.tmp"):
+                     "/ssl/localhost.pem.tmp", "/config.ini.tmp", "/server_error.log"):
             for tls in (False, True):
                 with self.subTest(path=path, tls=tls):
                     self.assert_not_served(path, tls)
@@ -57,7 +59,8 @@ class SecretFilesAreNotServed(unittest.TestCase):
                 self.assert_not_served(path)
 
     def test_listings_do_not_show_them(self):
-        for folder, hidden in (("/", b"config.ini"), ("/resource/", b"tokens.ini"),
+        for folder, hidden in (("/", b"config.ini"), ("/", b"server_error.log"),
+                               ("/resource/", b"tokens.ini"),
                                ("/resource/", b"password"), ("/ssl/", b"localhost.pem")):
             with self.subTest(folder=folder):
                 answer = self.service.request("GET", folder)

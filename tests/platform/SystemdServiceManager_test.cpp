@@ -46,6 +46,8 @@ TEST(SystemdServiceManagerTest, UnitFileStartsTheProgramAsANotifyingService) {
               "ExecStart=\"/opt/ocu/bin/OcuService\"\n"
               "Environment=\"OCUSERVICE_HOME=/var/lib/ocu\"\n"
               "WorkingDirectory=/var/lib/ocu\n"
+              "WatchdogSec=30\n"
+              "Restart=on-failure\n"
               "\n[Install]\n"
               "WantedBy=multi-user.target\n");
 }

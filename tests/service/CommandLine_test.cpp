@@ -29,11 +29,12 @@ const char* const kNotFound = "The specified service does not exist.\n";
 
 int bodyRuns = 0;
 bool stopFlagSeenByBody = true;
+int bodyResult = 0;
 
 int fakeBody() {
     ++bodyRuns;
     stopFlagSeenByBody = stopRequested;
-    return 0;
+    return bodyResult;
 }
 
 class CommandLineTest : public ::testing::Test {
@@ -41,6 +42,7 @@ protected:
     void SetUp() override {
         bodyRuns = 0;
         stopFlagSeenByBody = true;
+        bodyResult = 0;
     }
 
     int run(std::initializer_list<const char*> words) {
@@ -77,6 +79,14 @@ TEST_F(CommandLineTest, NoArgumentUnderTheManagerRunsTheServiceEntry) {
     EXPECT_FALSE(stopFlagSeenByBody);
     EXPECT_EQ(manager.reports, std::vector<ServiceState>{ServiceState::Running});
     EXPECT_TRUE(clock.sleeps.empty());
+}
+
+// A service that could not start (a port taken, say) ends with the body's failure, so that
+// the manager sees a failure it may restart from.
+TEST_F(CommandLineTest, UnderTheManagerTheProcessEndsWithTheBodysResult) {
+    bodyResult = 1;
+    EXPECT_EQ(run({}), 1);
+    EXPECT_EQ(bodyRuns, 1);
 }
 
 TEST_F(CommandLineTest, ConsoleRunsTheBodyThenPauses) {

@@ -50,6 +50,7 @@ TEST(ServerOptionsTest, ListHoldsEveryOptionInOrder) {
         "localhost.pem$|**/localhost.pem$|localhost.pem.tmp$|**/localhost.pem.tmp$|"
         "password$|**/password$|password.tmp$|**/password.tmp$|"
         "tokens.ini$|**/tokens.ini$|tokens.ini.tmp$|**/tokens.ini.tmp$|"
+        "server_error.log$|**/server_error.log$|server_error.log.tmp$|**/server_error.log.tmp$|"
         "config.ini$|**/config.ini$|config.ini.tmp$|**/config.ini.tmp$",
     };
     EXPECT_EQ(serverOptions(configured()), expected);

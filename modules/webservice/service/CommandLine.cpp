@@ -58,7 +58,7 @@ int runCommandLine(int argc, char** argv, const CommandLineEnvironment& environm
         std::fflush(environment.out);
         bindServiceEntry(&environment.manager, environment.runService);
         environment.manager.runDispatcher(kServiceName, &serviceMain);
-        return 0;
+        return serviceResult();
     }
     handleSwitch(argv[1], environment);
     long pause = argc > 2 ? leadingInteger(argv[2]) : 1;

@@ -19,6 +19,7 @@ std::string literalPattern(const std::string& name) {
     return out;
 }
 
+const char* const kErrorLogFile = "server_error.log";
 // How long a worker waits for a request to arrive and for each write of an answer to go out.
 const char* const kRequestTimeoutMs = "500";
 
@@ -44,8 +45,10 @@ std::string hiddenFilesPattern(const std::vector<std::string>& paths) {
 }
 
 std::vector<std::string> serverOptions(const ServiceConfiguration& configuration) {
+    // The error log is written into the working directory, which is the document root unless
+    // configured otherwise.
     std::vector<std::string> hidden = {configuration.certificateFile, configuration.passwordFile,
-                                       configuration.tokenFile};
+                                       configuration.tokenFile, kErrorLogFile};
     hidden.push_back(configuration.configFile.empty() ? std::string("config.ini")
                                                       : configuration.configFile);
     return {
@@ -62,7 +65,7 @@ std::vector<std::string> serverOptions(const ServiceConfiguration& configuration
         "authentication_domain",
         configuration.digestDomain,
         "error_log_file",
-        "server_error.log",
+        kErrorLogFile,
         "access_control_allow_origin",
         "*",
         "access_control_allow_methods",

@@ -30,8 +30,9 @@ namespace lensws {
 //                                    preview; one that stops reading for half a second with full
 //                                    socket buffers loses it.
 //   hide_files_patterns              the configuration file, the token file, the password file,
-//                                    the TLS certificate (with its key) and the temporary files
-//                                    of each are never served as static files or listed.
+//                                    the web server's error log, the TLS certificate (with its key)
+//                                    and the temporary files of each are never served as static
+//                                    files or listed.
 //
 // There is no protect_uri: DigestAuthGuard guards "/admin" and "/1.0/admin" as the
 // authorization handler of those URIs, which takes the place of protect_uri for them (and,

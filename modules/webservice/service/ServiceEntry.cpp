@@ -12,6 +12,8 @@ namespace {
 // Written by bindServiceEntry before the dispatcher starts any thread, read-only afterwards.
 platform::ServiceManager* boundManager = nullptr;
 ServiceBody boundBody = nullptr;
+// Written by bindServiceEntry and serviceMain, read after the dispatcher has returned.
+int bodyResult = 0;
 
 // The service's status record, written by serviceMain and by the control handler, which runs
 // on the dispatcher's control thread. Guarded by statusMutex, which is held across the report
@@ -33,6 +35,7 @@ std::uint32_t setStatus(platform::ServiceState state) {
 void bindServiceEntry(platform::ServiceManager* manager, ServiceBody body) {
     boundManager = manager;
     boundBody = body;
+    bodyResult = 0;
 }
 
 void serviceMain() {
@@ -48,7 +51,11 @@ void serviceMain() {
         return;
     }
     stopRequested = false;
-    boundBody();
+    bodyResult = boundBody();
+}
+
+int serviceResult() {
+    return bodyResult;
 }
 
 void serviceControlHandler(std::uint32_t control) {
