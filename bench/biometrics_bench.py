@@ -22,7 +22,6 @@ request time is shown as well.
 """
 
 import argparse
-import json
 import os
 import statistics
 import sys
@@ -32,12 +31,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import ocutest  # noqa: E402
 
-CONFIGURATION = json.dumps({"configuration": {"item": [
-    {"key": "deduplicationEnroll", "value": False},
-    {"key": "genuineThreshold", "value": 1.05},
-    {"key": "imposterThreshold", "value": 1.1},
-    {"key": "qualityStreaming", "value": 50},
-    {"key": "qualitySample", "value": 80}]}})
+CONFIGURATION = ocutest.configuration()
 
 
 def percentile(samples, share):

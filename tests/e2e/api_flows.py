@@ -18,17 +18,7 @@ import ocutest
 PASSWORD = "first-secret"
 NEW_PASSWORD = "second-secret"
 UNKNOWN_ID = "00000000-0000-4000-8000-000000000000"
-CONFIGURATION = {"configuration": {"item": [
-    {"key": "deduplicationEnroll", "value": False}, {"key": "genuineThreshold", "value": 1.05},
-    {"key": "imposterThreshold", "value": 1.1}, {"key": "qualityStreaming", "value": 50},
-    {"key": "qualitySample", "value": 80}]}}
 CAPTURE_MS = "1500"
-
-
-def configuration(**changes):
-    items = [dict(entry, value=changes.get(entry["key"], entry["value"]))
-             for entry in CONFIGURATION["configuration"]["item"]]
-    return json.dumps({"configuration": {"item": items}})
 
 
 class OperationMatcher:
@@ -151,8 +141,9 @@ def sensor(client, q):
     expect(c.call("POST", f"/1.0/enroll?{q}&user_id=alice"), "configurationNeeded")
     expect(c.call("GET", f"/1.0/samplequality?capture_id={UNKNOWN_ID}"), "configurationNeeded")
     expect(c.call("POST", f"/1.0/configure?{q}", "{}"), "invalidParameter")
-    expect(c.call("POST", f"/1.0/configure?{q}", configuration(qualitySample=101)), "badValue")
-    expect(c.call("POST", f"/1.0/configure?{q}", configuration()), "success")
+    expect(c.call("POST", f"/1.0/configure?{q}", ocutest.configuration(qualitySample=101)),
+           "badValue")
+    expect(c.call("POST", f"/1.0/configure?{q}", ocutest.configuration()), "success")
     expect(c.call("GET", f"/1.0/deviceinfo?{q}"), "success")
     expect(c.call("GET", f"/1.0/camera/scan?{q}"), "success")
     expect(c.call("GET", f"/1.0/getstream?{q}"), "nocapturing")
@@ -235,10 +226,10 @@ def biometrics(client, q):
     identified = expect(c.call("POST", f"/1.0/identifycapture?{q}"), "success")["identified"]
     if [entry["id"] for entry in identified] != ["alice"]:
         raise AssertionError(f"identified {identified}")
-    expect(c.call("POST", f"/1.0/configure?{q}", configuration(deduplicationEnroll=True)),
+    expect(c.call("POST", f"/1.0/configure?{q}", ocutest.configuration(deduplicationEnroll=True)),
            "success")
     expect(c.call("POST", f"/1.0/enroll?{q}&user_id=bob"), "duplicatedEnrollment")
-    expect(c.call("POST", f"/1.0/configure?{q}", configuration()), "success")
+    expect(c.call("POST", f"/1.0/configure?{q}", ocutest.configuration()), "success")
     expect(c.call("GET", f"/1.0/gallery?{q}"), "success")
     expect(c.call("GET", f"/1.0/users/id?{q}"), "success")
     expect(c.call("GET", f"/1.0/users/info?{q}"), "unsupported")
@@ -308,7 +299,7 @@ def binocular(observe):
         q = f"session_id={session}"
         expect(c.call("POST", f"/1.0/lock?{q}"), "success")
         expect(c.call("POST", f"/1.0/initialize?{q}"), "success")
-        expect(c.call("POST", f"/1.0/configure?{q}", configuration()), "success")
+        expect(c.call("POST", f"/1.0/configure?{q}", ocutest.configuration()), "success")
         answer = capture_with(c, f"/1.0/capture?{q}", [
             lambda: read_stream(c, "1.0/stream1"), lambda: read_stream(c, "stream2")])
         for capture_id in expect(answer, "success")["captureIds"]:

@@ -107,6 +107,16 @@ def write_password_file(path, password, user=ADMIN_USER, realm=DEFAULT_REALM):
         out.write(password_line(user, realm, password))
 
 
+def configuration(**changes):
+    """The body of POST /1.0/configure as JSON text: no deduplication, thresholds 1.05 and
+    1.1, qualities 50 and 80, each replaced by `changes` given by key."""
+    values = {"deduplicationEnroll": False, "genuineThreshold": 1.05, "imposterThreshold": 1.1,
+              "qualityStreaming": 50, "qualitySample": 80}
+    values.update(changes)
+    return json.dumps({"configuration": {"item": [{"key": key, "value": value}
+                                                  for key, value in values.items()]}})
+
+
 class Response:
     """An HTTP answer: status (int), reason, headers (list of (name, value)), body (bytes)."""
 

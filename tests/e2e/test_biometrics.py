@@ -3,7 +3,6 @@ scenario from an empty gallery back to an empty one on a monocular and on a bino
 the verification threshold, a verification cancelled in the middle of its capture, and a gallery
 that outlives restarts of the service and of the camera, also a camera killed during a commit."""
 
-import json
 import os
 import re
 import struct
@@ -24,12 +23,7 @@ OK = {"status": "success"}
 
 
 def configuration(threshold=1.0, deduplicate=False):
-    return json.dumps({"configuration": {"item": [
-        {"key": "deduplicationEnroll", "value": deduplicate},
-        {"key": "genuineThreshold", "value": threshold},
-        {"key": "imposterThreshold", "value": 1.1},
-        {"key": "qualityStreaming", "value": 50},
-        {"key": "qualitySample", "value": 80}]}})
+    return ocutest.configuration(genuineThreshold=threshold, deduplicationEnroll=deduplicate)
 
 
 def float32(value):

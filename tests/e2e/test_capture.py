@@ -18,12 +18,7 @@ from preview import PreviewReader
 
 START_CAPTURE = 0x2009
 UNKNOWN_ID = "00000000-0000-4000-8000-000000000000"
-CONFIGURATION = json.dumps({"configuration": {"item": [
-    {"key": "deduplicationEnroll", "value": False},
-    {"key": "genuineThreshold", "value": 1.05},
-    {"key": "imposterThreshold", "value": 1.1},
-    {"key": "qualityStreaming", "value": 50},
-    {"key": "qualitySample", "value": 80}]}})
+CONFIGURATION = ocutest.configuration()
 PURPOSES = ("verification", "enrollment", "identification", "enrollmentV2",
             "liveEnrollBothEyes")
 
@@ -157,7 +152,7 @@ class MonocularCaptureTest(CameraSession, unittest.TestCase):
                          {"status": "failure", "message": "No capturing is going on."})
         # Large frames, so that the slow reader's small socket buffer fills at once.
         self.assertEqual(self.call("POST", "/1.0/configure" + self.query,
-                                   CONFIGURATION.replace('"value": 50', '"value": 100')),
+                                   ocutest.configuration(qualityStreaming=100)),
                          {"status": "success"})
         self.assertEqual(self.sim.command("capture-ms 4000"), "ok")
         waiting = self.in_background("POST", "/1.0/capture" + self.query)

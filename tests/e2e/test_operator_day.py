@@ -14,12 +14,7 @@ from PIL import Image
 import ocutest
 
 PEOPLE = ("ada", "ben", "cleo", "dan", "eva", "finn", "gus", "hana", "ivo", "june")
-CONFIGURATION = json.dumps({"configuration": {"item": [
-    {"key": "deduplicationEnroll", "value": True},
-    {"key": "genuineThreshold", "value": 1.05},
-    {"key": "imposterThreshold", "value": 1.1},
-    {"key": "qualityStreaming", "value": 50},
-    {"key": "qualitySample", "value": 80}]}})
+CONFIGURATION = ocutest.configuration(deduplicationEnroll=True)
 ISO_VERSIONS = {"ISO/IEC 19794-6:2005": b"IIR\x00010\x00",
                 "ISO/IEC 19794-6:2011": b"IIR\x00020\x00"}
 JP2_SIGNATURE = b"\x00\x00\x00\x0cjP  \r\n\x87\n"

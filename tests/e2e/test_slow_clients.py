@@ -19,12 +19,7 @@ from preview import PreviewReader
 
 ATTACK_SECONDS = float(os.environ.get("OCU_ATTACK_SECONDS", "30"))
 WORKERS = 5
-CONFIGURATION = ('{"configuration": {"item": ['
-                 '{"key": "deduplicationEnroll", "value": false},'
-                 '{"key": "genuineThreshold", "value": 1.05},'
-                 '{"key": "imposterThreshold", "value": 1.1},'
-                 '{"key": "qualityStreaming", "value": 100},'
-                 '{"key": "qualitySample", "value": 80}]}}')
+CONFIGURATION = ocutest.configuration(qualityStreaming=100)
 
 
 class Attack:
