@@ -16,6 +16,10 @@ namespace ocusim {
 //   eyes both|left|right          which eyes the person shows (see EyesShown)
 //   capture-ms N                  capture length until a qualified frame
 //   frame-rate N                  live frames per second (1..120)
+//   stamp-frames on|off           live frames carry the steady clock's microsecond of their
+//                                 hand-out in 48 blocks of 8 x 8 pixels at the top left
+//   capture-times                 "ok start=… complete=…": the last capture's start and end in
+//                                 microseconds of the steady clock
 //   fail CODE STATUS              next command CODE is answered with STATUS (hexadecimal)
 //   drop CODE                     next command CODE gets no answer at all
 //   delay CODE MS                 the first answer to the next command CODE leaves MS later
