@@ -31,8 +31,6 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import ocutest  # noqa: E402
 
-CONFIGURATION = ocutest.configuration()
-
 
 def percentile(samples, share):
     samples = sorted(samples)
@@ -48,11 +46,8 @@ class Bench:
     def __init__(self, service):
         self.service = service
         self.sim = service.simulator
-        self.query = "?session_id=" + service.locked_session()
-        for method, route, body in (("POST", "/1.0/initialize", None),
-                                    ("POST", "/1.0/configure", CONFIGURATION),
-                                    ("DELETE", "/1.0/users", None)):
-            self.expect(self.service.call(method, route + self.query, body), route)
+        self.query = "?session_id=" + service.sensor_session()
+        self.expect(self.service.call("DELETE", "/1.0/users" + self.query), "/1.0/users")
         self.users = 0
 
     @staticmethod

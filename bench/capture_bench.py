@@ -30,7 +30,6 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import ocutest  # noqa: E402
 from preview import PreviewReader  # noqa: E402
-from test_capture import CONFIGURATION  # noqa: E402
 
 STAMP_BITS = 48
 STAMP_BLOCK = 8
@@ -63,11 +62,7 @@ class Bench:
     def __init__(self, service):
         self.service = service
         self.sim = service.simulator
-        self.query = "?session_id=" + service.locked_session()
-        for method, route, body in (("POST", "/1.0/initialize", None),
-                                    ("POST", "/1.0/configure", CONFIGURATION)):
-            if service.call(method, route + self.query, body)["status"] != "success":
-                raise RuntimeError(route)
+        self.query = "?session_id=" + service.sensor_session()
 
     def capture_in_background(self):
         worker = threading.Thread(target=lambda: setattr(

@@ -519,6 +519,22 @@ class Service:
             raise AssertionError(f"lock: {status}")
         return session
 
+    def start_sensor(self, session, body=None):
+        """Initializes and configures the sensor for the lock holder `session` with the
+        configuration document `body` (default: configuration())."""
+        query = "?session_id=" + session
+        for method, route, document in (("POST", "/1.0/initialize", None),
+                                        ("POST", "/1.0/configure", body or configuration())):
+            status = self.call(method, route + query, document)["status"]
+            if status != "success":
+                raise AssertionError(f"{route}: {status}")
+
+    def sensor_session(self, body=None):
+        """locked_session() with the sensor started (start_sensor); returns its identifier."""
+        session = self.locked_session()
+        self.start_sensor(session, body)
+        return session
+
     def raw(self, data, tls=False, timeout=DEFAULT_TIMEOUT, close_write=False,
             one_response=False):
         """raw_exchange() with the service's HTTP (or, with `tls`, HTTPS) port."""

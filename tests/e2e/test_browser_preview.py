@@ -4,17 +4,14 @@ while a capture runs."""
 import io
 import os
 import shutil
-import tempfile
 import threading
 import time
 import unittest
 
 from PIL import Image, ImageStat
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service as DriverService
 
 import ocutest
-from test_capture import CONFIGURATION
+from browser import chromium
 
 PAGE = """<!DOCTYPE html>
 <html><head><link rel="icon" href="data:,"></head><body style="margin:0">
@@ -23,18 +20,6 @@ PAGE = """<!DOCTYPE html>
 """
 
 
-def chromium():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                 "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--window-size=1024,900"):
-        options.add_argument(flag)
-    profile = tempfile.mkdtemp(prefix="ocutest-chromium-")
-    options.add_argument("--user-data-dir=" + profile)
-    driver = webdriver.Chrome(service=DriverService("/usr/bin/chromedriver"), options=options)
-    return driver, profile
-
 
 class BrowserPreviewTest(unittest.TestCase):
 
@@ -42,18 +27,13 @@ class BrowserPreviewTest(unittest.TestCase):
         with ocutest.Service(camera=("--capture-ms", "5000"), tls=False) as service:
             with open(os.path.join(service.home, "preview.html"), "w") as page:
                 page.write(PAGE)
-            holder = service.locked_session()
-            query = "?session_id=" + holder
-            self.assertEqual(service.call("POST", "/1.0/initialize" + query)["status"],
-                             "success")
-            self.assertEqual(service.call("POST", "/1.0/configure" + query,
-                                          CONFIGURATION)["status"], "success")
+            query = "?session_id=" + service.sensor_session()
             capture = threading.Thread(
                 target=lambda: service.call("POST", "/1.0/capture" + query), daemon=True)
             capture.start()
             while "capturing=1" not in service.simulator.command("state"):
                 time.sleep(0.01)
-            driver, profile = chromium()
+            driver, profile = chromium("1024,900")
             try:
                 driver.get(service.url("/preview.html"))
                 deadline = time.monotonic() + 5

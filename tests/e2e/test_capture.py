@@ -18,7 +18,6 @@ from preview import PreviewReader
 
 START_CAPTURE = 0x2009
 UNKNOWN_ID = "00000000-0000-4000-8000-000000000000"
-CONFIGURATION = ocutest.configuration()
 PURPOSES = ("verification", "enrollment", "identification", "enrollmentV2",
             "liveEnrollBothEyes")
 
@@ -45,11 +44,7 @@ class CameraSession:
 
     @classmethod
     def start_sensor(cls):
-        for method, route, body in (("POST", "/1.0/initialize", None),
-                                    ("POST", "/1.0/configure", CONFIGURATION)):
-            answer = cls.service.call(method, route + cls.query, body)
-            if answer["status"] != "success":
-                raise AssertionError(f"{route}: {answer}")
+        cls.service.start_sensor(cls.holder)
 
     @classmethod
     def tearDownClass(cls):

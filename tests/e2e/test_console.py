@@ -8,17 +8,15 @@ the main steps go to <build>/artifacts/console/."""
 import os
 import re
 import shutil
-import tempfile
 import time
 import unittest
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service as DriverService
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select
 
 import ocutest
+from browser import chromium
 
 WWW = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
                    "www")
@@ -49,19 +47,6 @@ fetch(arguments[0].href).then((r) => r.arrayBuffer())
   .then((b) => done([b.byteLength, [...new Uint8Array(b.slice(0, 12))]]));
 """
 
-
-def chromium():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                 "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--window-size=1280,1000"):
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    profile = tempfile.mkdtemp(prefix="ocutest-chromium-")
-    options.add_argument("--user-data-dir=" + profile)
-    driver = webdriver.Chrome(service=DriverService("/usr/bin/chromedriver"), options=options)
-    return driver, profile
 
 
 def serve_console(service):

@@ -111,12 +111,7 @@ class SlowClientsTest(unittest.TestCase):
     def setUpClass(cls):
         cls.service = ocutest.Service(camera=("--capture-ms", "600000"), tls=False)
         cls.port = cls.service.http_port
-        session = cls.service.locked_session()
-        cls.query = "?session_id=" + session
-        for method, route, body in (("POST", "/1.0/initialize", None),
-                                    ("POST", "/1.0/configure", CONFIGURATION)):
-            answer = cls.service.call(method, route + cls.query, body)
-            assert answer["status"] == "success", answer
+        cls.query = "?session_id=" + cls.service.sensor_session(CONFIGURATION)
 
     @classmethod
     def tearDownClass(cls):
